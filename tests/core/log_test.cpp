@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/coreservices.h"
+#include "core/sysservice.h"
+#include "platform/datetime.h"
+#include "platform/exception.h"
+#include "support/tempfolder.h"
+
+using namespace kiosk;
+
+namespace {
+
+class Log : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        FreeSysService();
+        FreeFactoryManager();
+        RegisterCoreServices(dir.str());
+    }
+    void TearDown() override
+    {
+        DateTime::SetNowSource({});
+        FreeSysService();
+        FreeFactoryManager();
+    }
+    void At(int h, int m, int s, int day = 9)
+    {
+        DateTime::SetNowSource([=] { return DateTime::FromParts(2015, 3, day, h, m, s); });
+    }
+    test::TempFolder dir;
+};
+
+} // namespace
+
+TEST_F(Log, firstWriteOfTheDayCreatesFolderAndFileLaterWritesAppend)
+{
+    At(8, 5, 9);
+    GetLog()->WriteLog("查询报班班次操作失败：无法连接服务器");
+    At(8, 5, 10);
+    GetLog()->WriteLogFmt("%s：%s", {"打印失败", "纸张用完"});
+    EXPECT_EQ(dir.Read("error/2015-03-09.txt"),
+              "[08:05:09]  查询报班班次操作失败：无法连接服务器\r\n[08:05:10]  打印失败：纸张用完\r\n");
+    At(0, 0, 1, 10);
+    GetLog()->WriteLog("next day");
+    EXPECT_EQ(dir.Read("error/2015-03-10.txt"), "[00:00:01]  next day\r\n");
+}
+
+TEST_F(Log, folderThatCannotBeCreatedRaisesTheIoError)
+{
+    dir.Write("error", "a file where the folder should be");
+    EXPECT_THROW(GetLog()->WriteLog("x"), EInOutError);
+}
+
+TEST_F(Log, reservedOperationRaisesAndJournalDoesNothing)
+{
+    try {
+        GetLog()->LogReserved("a", "b", "c");
+        FAIL();
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "未实现。。。");
+    }
+    GetLog()->LogOperation("check", "print", "slip");
+    EXPECT_FALSE(std::filesystem::exists(dir / "error"));
+}
