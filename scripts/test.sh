@@ -7,7 +7,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/scripts/install-deps.sh"
 build="${KIOSK_TEST_BUILD:-$top/build-test}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DKIOSK_SANITIZE=ON -DKIOSK_WERROR=ON -DKIOSK_BUILD_BENCH=OFF
+      -DKIOSK_SANITIZE=ON -DKIOSK_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
 cd "$build"
 ctest --output-on-failure --parallel "$(nproc)" "$@"
