@@ -26,6 +26,11 @@ struct TLoginUserInfo {
     std::int64_t StationID = 0;
     std::map<std::string, std::string> curBillNo;    // bill type code → next bill number
     std::map<std::string, std::int64_t> curBillNum;  // bill type code → bills left
+
+    // Takes `num` bills of type `bill`: advances the next number (zero-padded to the old
+    // length, never cut) and lowers the count. Shows the error and answers false when the
+    // type has no number or fewer than `num` bills are left.
+    bool increaseBillNo(const std::string& bill, std::int64_t num);
 };
 
 } // namespace kiosk

@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include "core/coreservices.h"
+#include "core/sharedops.h"
+#include "core/sysservice.h"
+#include "support/recordingdialog.h"
+#include "support/tempfolder.h"
+
+using namespace kiosk;
+
+TEST(SharedOps, weekDayNames)
+{
+    const char* expected[] = {"日", "日", "一", "二", "三", "四", "五", "六", "日"};
+    for (int day = 0; day <= 8; ++day) EXPECT_EQ(WeekDayName(day), expected[day]) << day;
+}
+
+TEST(SharedOps, padZeroLeftNeverCuts)
+{
+    EXPECT_EQ(PadZeroLeft("5", 3), "005");
+    EXPECT_EQ(PadZeroLeft("1234", 3), "1234");
+    EXPECT_EQ(PadZeroLeft("", 2), "00");
+}
+
+TEST(SharedOps, roundHalfAwayFromZero)
+{
+    const std::pair<double, std::int64_t> cases[] = {{2.5, 3}, {-2.5, -3}, {0.4, 0}, {-0.4, 0}, {949.99, 950}, {0, 0}};
+    for (auto [in, out] : cases) EXPECT_EQ(RoundHalfAway(in), out) << in;
+}
+
+TEST(SharedOps, datesWithDotsOrDashes)
+{
+    EXPECT_EQ(ParseDateTimeDotOrDash("2024.03.01")->DateText(), "2024-03-01");
+    EXPECT_EQ(ParseDateTimeDotOrDash("2024-03-01 07:30:00")->DateTimeText(), "2024-03-01 07:30:00");
+    EXPECT_FALSE(ParseDateTimeDotOrDash("2024.03-01"));
+    EXPECT_FALSE(ParseDateTimeDotOrDash("01/03/2024"));
+}
+
+TEST(SharedOps, clockTextOnAMonday)
+{
+    EXPECT_EQ(ClockText(DateTime::FromParts(2015, 3, 9, 8, 5, 9)), "2015.03.09 星期一 08:05:09");
+}
+
+TEST(SharedOps, clockAndHostAreInjectable)
+{
+    DateTime seen;
+    SetClockSetter([&](const DateTime& d) { seen = d; return true; });
+    EXPECT_TRUE(SetSystemClock(DateTime::FromParts(2026, 12, 11, 7, 0, 0)));
+    EXPECT_EQ(seen.DateTimeText(), "2026-12-11 07:00:00");
+    SetClockSetter({});
+    SetHostLookup([] { return LocalHost{"PC01", "10.0.0.5"}; });
+    EXPECT_EQ(FindLocalHost().address, "10.0.0.5");
+    SetHostLookup({});
+    EXPECT_FALSE(FindLocalHost().name.empty());
+}
+
+class BillNumbers : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        FreeSysService();
+        FreeFactoryManager();
+        RegisterCoreServices(dir.str());
+        dialogs = test::RegisterRecordingDialog();
+        user.curBillNo["BalanceBill"] = "000123";
+        user.curBillNum["BalanceBill"] = 10;
+    }
+    void TearDown() override
+    {
+        FreeSysService();
+        FreeFactoryManager();
+    }
+    test::TempFolder dir;
+    std::shared_ptr<test::TRecordingDialog::Script> dialogs;
+    TLoginUserInfo user;
+};
+
+TEST_F(BillNumbers, takingBillsAdvancesTheNumberAndTheCount)
+{
+    EXPECT_TRUE(user.increaseBillNo("BalanceBill", 3));
+    EXPECT_EQ(user.curBillNo["BalanceBill"], "000126");
+    EXPECT_EQ(user.curBillNum["BalanceBill"], 7);
+    EXPECT_TRUE(user.increaseBillNo("BalanceBill", 7));
+    EXPECT_EQ(user.curBillNo["BalanceBill"], "");
+    EXPECT_EQ(user.curBillNum["BalanceBill"], 0);
+    EXPECT_TRUE(dialogs->calls.empty());
+}
+
+TEST_F(BillNumbers, refusalsLeaveEverythingAsItWas)
+{
+    EXPECT_FALSE(user.increaseBillNo("BalanceBill", 11));
+    EXPECT_FALSE(user.increaseBillNo("Ticket", 1));
+    EXPECT_EQ(user.curBillNo["BalanceBill"], "000123");
+    EXPECT_EQ(user.curBillNum["BalanceBill"], 10);
+    ASSERT_EQ(dialogs->calls.size(), 2u);
+    EXPECT_EQ(dialogs->calls[0].text, "剩余票张数不足！");
+    EXPECT_EQ(dialogs->calls[1].text, "Ticket类型票据没有初始化！");
+}
+
+TEST_F(BillNumbers, moreDigitsAreKept)
+{
+    user.curBillNo["BalanceBill"] = "99";
+    EXPECT_TRUE(user.increaseBillNo("BalanceBill", 1));
+    EXPECT_EQ(user.curBillNo["BalanceBill"], "100");
+}
