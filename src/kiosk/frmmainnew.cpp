@@ -1,0 +1,164 @@
+#include "kiosk/frmmainnew.h"
+
+#include <QApplication>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include "core/sharedops.h"
+#include "platform/datetime.h"
+
+namespace kiosk {
+
+namespace {
+
+constexpr int kPanelWidths[TFrmMainNew::kPanelCount] = {100, 150, 150, 500, 140, 120, 50};
+constexpr int kClockPanel = 3;
+
+// The login tab's background when no picture is configured: the station's blue, lighter
+// towards the bottom.
+QPixmap DrawnBackground()
+{
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    QPainter p(&image);
+    QLinearGradient g(0, 0, 0, image.height());
+    g.setColorAt(0, QColor(10, 62, 128));
+    g.setColorAt(0.55, QColor(32, 118, 196));
+    g.setColorAt(1, QColor(196, 226, 246));
+    p.fillRect(image.rect(), g);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 28));
+    p.drawEllipse(QPoint(1500, 1200), 900, 500);
+    p.end();
+    return QPixmap::fromImage(image);
+}
+
+} // namespace
+
+void InstallFontSubstitutes()
+{
+    QFont::insertSubstitutions("微软雅黑", {"Noto Sans CJK SC", "Noto Sans CJK", "WenQuanYi Micro Hei", "Droid Sans Fallback"});
+}
+
+QFont KioskFont(int pixelSize, bool bold)
+{
+    QFont font("微软雅黑");
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+TFrmMainNew::TFrmMainNew(MainWindowOptions options, QWidget* parent) : QWidget(parent)
+{
+    setObjectName("FrmMainNew");
+    setWindowTitle("自助检票打单系统");
+    setFont(KioskFont(35));
+
+    pagecontrl = new QTabWidget(this);
+    pagecontrl->setObjectName("pagecontrl");
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName("TabSheet1");
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName("TabSheet2");
+    TabSheet3 = new QWidget;
+    TabSheet3->setObjectName("TabSheet3");
+    pagecontrl->addTab(TabSheet1, "登录系统");
+    pagecontrl->addTab(TabSheet2, "异常班次");
+    pagecontrl->addTab(TabSheet3, "加班班次");
+
+    if (!options.backgroundFile.isEmpty()) background_.load(options.backgroundFile);
+    if (background_.isNull()) background_ = DrawnBackground();
+    Image1 = new QLabel(TabSheet1);
+    Image1->setObjectName("Image1");
+    Image1->setProperty("tag", 99);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(background_);
+
+    Label4 = new QLabel("岚途客运自助结算查询系统", TabSheet1);
+    Label4->setObjectName("Label4");
+    Label4->setFont(KioskFont(56, true));
+    Label4->setStyleSheet("color: white; background: transparent;");
+    Label4->setAlignment(Qt::AlignCenter);
+    TabSheet1->installEventFilter(this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(pagecontrl);
+    CreateStatusBar(options.showStatusBar);
+    layout->addWidget(StatusBar);
+
+    tmrTime = new QTimer(this);
+    tmrTime->setObjectName("tmrTime");
+    tmrTime->setInterval(1000);
+    connect(tmrTime, &QTimer::timeout, this, &TFrmMainNew::tmrTimeTimer);
+}
+
+void TFrmMainNew::CreateStatusBar(bool visible)
+{
+    StatusBar = new QStatusBar(this);
+    StatusBar->setObjectName("StatusBar");
+    StatusBar->setSizeGripEnabled(false);
+    StatusBar->setFont(KioskFont(16));
+    for (int i = 0; i < kPanelCount; ++i) {
+        panels_[static_cast<std::size_t>(i)] = new QLabel(StatusBar);
+        panels_[static_cast<std::size_t>(i)]->setFixedWidth(kPanelWidths[i]);
+        StatusBar->addWidget(panels_[static_cast<std::size_t>(i)]);
+    }
+    // The clock panel is drawn in blue, 20 point, bold.
+    QFont clock = KioskFont(16);
+    clock.setPointSize(20);
+    clock.setBold(true);
+    panels_[kClockPanel]->setFont(clock);
+    panels_[kClockPanel]->setStyleSheet("color: blue; padding-left: 1px; padding-top: 1px;");
+    StatusBar->setVisible(visible);
+}
+
+void TFrmMainNew::LayOutLoginTab()
+{
+    Image1->setGeometry(TabSheet1->rect());
+    Label4->setGeometry(0, TabSheet1->height() / 12, TabSheet1->width(), 90);
+}
+
+void TFrmMainNew::ShowStatus(int PnlIndex, const std::string& Msg)
+{
+    if (PnlIndex < 0 || PnlIndex >= kPanelCount - 1) return;
+    panels_[static_cast<std::size_t>(PnlIndex)]->setText(QString::fromStdString(Msg));
+}
+
+QString TFrmMainNew::PanelText(int index) const
+{
+    return (index >= 0 && index < kPanelCount) ? panels_[static_cast<std::size_t>(index)]->text() : QString();
+}
+
+void TFrmMainNew::ExitApplication()
+{
+    // A queued quit is delivered once the loop runs, so a call made during start-up lets the
+    // start-up checks finish first.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void TFrmMainNew::FormShow()
+{
+    tmrTime->start();
+    tmrTimeTimer();
+    pagecontrl->setCurrentIndex(0);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    QApplication::processEvents();
+}
+
+void TFrmMainNew::tmrTimeTimer() { panels_[kClockPanel]->setText(QString::fromStdString(ClockText(DateTime::Now()))); }
+
+void TFrmMainNew::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+bool TFrmMainNew::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == TabSheet1 && event->type() == QEvent::Resize) LayOutLoginTab();
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace kiosk
