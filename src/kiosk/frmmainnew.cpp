@@ -51,6 +51,7 @@ QFont KioskFont(int pixelSize, bool bold)
 TFrmMainNew::TFrmMainNew(MainWindowOptions options, QWidget* parent) : QWidget(parent)
 {
     setObjectName("FrmMainNew");
+    setProperty("kioskMainForm", true);  // the application's main form, for the card reader
     setWindowTitle("自助检票打单系统");
     setFont(KioskFont(35));
 
