@@ -1,0 +1,90 @@
+#include "seatplan/seatpichelp.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "platform/textutil.h"
+#include "seatplan/seatcodes_p.h"
+
+namespace kiosk {
+
+namespace {
+
+// Sets the entry unless the seat has one already: the first row of a seat wins.
+void SetFirst(TSeatDict& dict, TSeatNo seatno, const std::string& value)
+{
+    dict.try_emplace(seatno, value);
+}
+
+// A row without ticket carries "0"; a blank ticket number carries none either.
+bool CarriesTicket(const std::string& ticketno)
+{
+    const std::string no = Trim(ticketno);
+    return !no.empty() && no != "0";
+}
+
+} // namespace
+
+TSeatPicHelp::TSeatPicHelp()
+    : selectSeatStatus(std::make_shared<TStringList>(TStringList{"2", "7", "8"})),
+      seatscolor(std::make_shared<TSeatDict>()),
+      seatstype(std::make_shared<TSeatDict>()),
+      seatsStatus(std::make_shared<TSeatDict>()),
+      seatsTickettype(std::make_shared<TSeatDict>()),
+      seatticketno(std::make_shared<TSeatDict>()),
+      seatStation(std::make_shared<TSeatDict>()),
+      seatshint(std::make_shared<TSeatDict>())
+{
+}
+
+void TSeatPicHelp::Clear()
+{
+    checktickets = 0;
+    unchecktickets = 0;
+    seatCanCheck.clear();
+    seatticketno->clear();
+    seatshint->clear();
+    seatStation->clear();
+    seatscolor->clear();
+    seatsStatus->clear();
+    seatsTickettype->clear();
+    seatstype->clear();
+}
+
+void TSeatPicHelp::FillSeatStatus(const std::vector<TSeatStatusRow>& rows, std::int64_t stationid, bool isshowseathint)
+{
+    for (const auto& row : rows) AddRow(row, stationid, isshowseathint);
+}
+
+void TSeatPicHelp::AddRow(const TSeatStatusRow& row, std::int64_t stationid, bool isshowseathint)
+{
+    // Seat numbers are 16-bit; a number outside that range names no seat of the plan.
+    if (row.seatno < 0 || row.seatno > std::numeric_limits<TSeatNo>::max()) return;
+    const auto n = static_cast<TSeatNo>(row.seatno);
+
+    SetFirst(*seatsStatus, n, row.status);
+    if (seatcodes::IsTicketState(row.status)) SetFirst(*seatsTickettype, n, row.tickettype);
+    SetFirst(*seatstype, n, row.seattype);
+
+    if (CarriesTicket(row.ticketno)) {
+        if (row.ischecked) {
+            ++checktickets;
+        } else if (row.departstationid == stationid &&
+                   std::find(seatCanCheck.begin(), seatCanCheck.end(), n) == seatCanCheck.end()) {
+            seatCanCheck.push_back(n);
+            ++unchecktickets;
+        }
+        const auto tickets = seatticketno->find(n);
+        if (tickets != seatticketno->end()) {
+            tickets->second += "," + row.ticketno;
+            (*seatStation)[n] += "," + row.seatinfo;
+        } else {
+            (*seatticketno)[n] = row.ticketno;
+            (*seatStation)[n] = row.seatinfo;
+        }
+        SetFirst(*seatscolor, n, row.colortype);
+    }
+    if (isshowseathint) SetFirst(*seatshint, n, row.hint);
+}
+
+} // namespace kiosk
