@@ -2,3 +2,8 @@
 kiosk_test(valuetype_test LABEL widgets
   SOURCES valuetype_test.cpp
   LIBS kiosk_valuetype)
+
+# The kiosk data grid and its table model.
+kiosk_test(grid_test LABEL widgets
+  SOURCES grid_test.cpp
+  LIBS kiosk_grid Qt6::Test)
