@@ -21,6 +21,9 @@ int FieldSize(std::string_view name, simdjson::dom::element lengths);
 void CreateFieldDefs(TDataSet& cds, simdjson::dom::element types, simdjson::dom::element lengths);
 void CreateTable(TDataSet& cds);
 
+// An XML data packet (FIELDS and ROWDATA) as a dataset's structure and records.
+TDataPacket DataPacketFromXml(std::string_view xml);
+
 // The value's text form: a string's content, a number's digits, true/false, or the JSON text
 // of an object or array; empty for null.
 std::string TextOf(simdjson::dom::element value);
