@@ -6,6 +6,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -185,14 +186,21 @@ int main(int argc, char** argv)
             std::cerr << "stationd: cannot listen on " << options.host << ":" << options.port << "\n";
             return 1;
         }
-        std::thread stopper([&server, stopSignals] {
+        // A stop that arrives before the server listens would be lost, so it is repeated until
+        // listening has ended.
+        std::atomic<bool> ended{false};
+        std::thread stopper([&server, &ended, stopSignals] {
             int signal = 0;
             sigwait(&stopSignals, &signal);
-            server.stop();
+            while (!ended) {
+                server.stop();
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
         });
         std::cout << "stationd listening on http://" << options.host << ":" << port << "/KtBusWeb/ (demo day "
                   << options.today << ")" << std::endl;
         const bool clean = server.listen_after_bind();
+        ended = true;
         pthread_kill(stopper.native_handle(), SIGTERM); // wakes the stopper when listening ended by itself
         stopper.join();
         std::cerr << "stationd: stopped\n";
