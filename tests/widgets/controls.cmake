@@ -7,3 +7,8 @@ kiosk_test(valuetype_test LABEL widgets
 kiosk_test(grid_test LABEL widgets
   SOURCES grid_test.cpp
   LIBS kiosk_grid Qt6::Test)
+
+# The data-bound input controls.
+kiosk_test(controls_test LABEL widgets
+  SOURCES kestedit_test.cpp
+  LIBS kiosk_controls kiosk_testdoubles Qt6::Test)

@@ -9,6 +9,7 @@
 //
 // Binding: SetDataField(&dataset, "endstation") shows that field of the dataset's current
 // record and follows the cursor; the dataset is not owned and may die first.
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <cstdint>
@@ -17,8 +18,6 @@
 
 #include "data/controls/qtext.h"
 #include "data/controls/valuetype.h"
-
-class QLabel;
 
 namespace kiosk {
 
