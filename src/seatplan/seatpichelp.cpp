@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "core/sysservice.h"
 #include "platform/textutil.h"
 #include "seatplan/seatcodes_p.h"
+#include "seatplan/seatplanloader.h"
 
 namespace kiosk {
 
@@ -25,8 +27,9 @@ bool CarriesTicket(const std::string& ticketno)
 
 } // namespace
 
-TSeatPicHelp::TSeatPicHelp()
-    : selectSeatStatus(std::make_shared<TStringList>(TStringList{"2", "7", "8"})),
+TSeatPicHelp::TSeatPicHelp(TjsonConnection* connection)
+    : jcdsQrySeatstatus(NewSeatPlanQuery("jcdsQrySeatstatus", "checkticket/qrySeatstatus", "seatstatuslist", connection)),
+      selectSeatStatus(std::make_shared<TStringList>(TStringList{"2", "7", "8"})),
       seatscolor(std::make_shared<TSeatDict>()),
       seatstype(std::make_shared<TSeatDict>()),
       seatsStatus(std::make_shared<TSeatDict>()),
@@ -35,6 +38,48 @@ TSeatPicHelp::TSeatPicHelp()
       seatStation(std::make_shared<TSeatDict>()),
       seatshint(std::make_shared<TSeatDict>())
 {
+    jcdsQrySeatstatus->Params().CreateParam(ftString, "scheduleplanid", ptInput);
+}
+
+namespace {
+
+// The logged-in user's station; none before a login.
+std::int64_t KioskStationID()
+{
+    const auto info = GetSysInfo()->LoginUserInfo();
+    return info ? info->StationID : 0;
+}
+
+TSeatStatusRow ReadSeatStatusRow(const TDataSet& ds)
+{
+    TSeatStatusRow row;
+    row.seatno = FieldInt(ds, "seatno");
+    row.status = FieldText(ds, "status");
+    row.tickettype = FieldText(ds, "tickettype");
+    row.seattype = FieldText(ds, "seattype");
+    row.ticketno = FieldText(ds, "ticketno");
+    row.ischecked = FieldBool(ds, "ischecked");
+    row.departstationid = FieldInt(ds, "departstationid");
+    row.seatinfo = FieldText(ds, "seatinfo");
+    row.colortype = FieldText(ds, "colortype");
+    row.hint = FieldText(ds, "hint");
+    return row;
+}
+
+} // namespace
+
+void TSeatPicHelp::qrySeatstatus(std::int64_t scheduleplanid, bool isshowseathint)
+{
+    Clear();
+    TjsonClientDataSet& ds = *jcdsQrySeatstatus;
+    ds.Close();
+    ds.ParamByName("scheduleplanid").SetAsString(IntToStr(scheduleplanid));
+    ds.Open();
+    if (ds.IsEmpty()) return;
+    std::vector<TSeatStatusRow> rows;
+    rows.reserve(std::size_t(ds.RecordCount()));
+    for (ds.First(); !ds.Eof(); ds.Next()) rows.push_back(ReadSeatStatusRow(ds));
+    FillSeatStatus(rows, KioskStationID(), isshowseathint);
 }
 
 void TSeatPicHelp::Clear()

@@ -3,9 +3,11 @@
 // dictionaries the seat views read. The dictionaries are created here, owned here and refilled
 // in place on every load, so a view that shares them always shows the latest states.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "data/tjsonclientdataset.h"
 #include "seatplan/seattypes.h"
 
 namespace kiosk {
@@ -26,7 +28,13 @@ struct TSeatStatusRow {
 
 class TSeatPicHelp {
 public:
-    TSeatPicHelp();
+    // Its query runs on `connection`, or on the seat plans' connection when null.
+    explicit TSeatPicHelp(TjsonConnection* connection = nullptr);
+    TSeatPicHelp(TSeatPicHelp&&) = default;
+    TSeatPicHelp& operator=(TSeatPicHelp&&) = default;
+
+    // checkticket/qrySeatstatus, data list "seatstatuslist", input "scheduleplanid".
+    std::unique_ptr<TjsonClientDataSet> jcdsQrySeatstatus;
 
     int checktickets = 0;    // ticket rows already checked
     int unchecktickets = 0;  // seats with an unchecked ticket sold at the kiosk's station
@@ -39,6 +47,10 @@ public:
     TSeatDictPtr seatStation;       // the rows' seatinfo, joined by "," in the same order
     TSeatList seatCanCheck;         // seats with an unchecked ticket sold at the kiosk's station
     TSeatDictPtr seatshint;         // filled only when asked
+
+    // Loads the seat states of a schedule plan: empties everything, queries, and fills the
+    // dictionaries from the rows (hints only when asked). A failing query raises.
+    void qrySeatstatus(std::int64_t scheduleplanid, bool isshowseathint);
 
     // Empties the counters and every dictionary (in place).
     void Clear();
