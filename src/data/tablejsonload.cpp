@@ -110,7 +110,7 @@ Value DateValue(element value, const Column& c)
     if (head.size() + 1 + tail.size() <= sizeof buf) {
         std::memcpy(buf, head.data(), head.size());
         buf[head.size()] = ' ';
-        std::memcpy(buf + head.size() + 1, tail.data(), tail.size());
+        if (!tail.empty()) std::memcpy(buf + head.size() + 1, tail.data(), tail.size());
         text = std::string_view(buf, head.size() + 1 + tail.size());
     } else {
         longer = std::string(head) + ' ' + std::string(tail);
