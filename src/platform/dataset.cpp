@@ -764,6 +764,7 @@ void TDataSet::CancelUpdates()
 {
     if (!Active()) return;
     Cancel();
+    if (ChangeCount() == 0) return;
     std::erase_if(records_, [](const TRecordData& r) { return r.status == usInserted; });
     for (auto& r : records_) {
         if (!r.original.empty()) r.values = std::move(r.original);
