@@ -131,7 +131,7 @@ void TSeatGrid::PaintCells(QPainter& painter, const QRect& viewportRect)
     const int dx = horizontalScrollBar()->value();
     const int dy = verticalScrollBar()->value();
     const QRect area = viewportRect.translated(dx, dy);  // in grid coordinates
-    painter.fillRect(viewportRect, palette().color(QPalette::Base));
+    painter.fillRect(viewportRect, palette().color(QPalette::Active, QPalette::Base));
     if (RowCount() == 0 || ColCount() == 0) return;
 
     painter.save();
@@ -139,7 +139,7 @@ void TSeatGrid::PaintCells(QPainter& painter, const QRect& viewportRect)
     const int firstCol = std::max(0, IndexAt(FColLefts, area.left()));
     const int firstRow = std::max(0, IndexAt(FRowTops, area.top()));
     const bool focused = hasFocus();
-    const QColor line = palette().color(QPalette::Mid);
+    const QColor line = palette().color(QPalette::Active, QPalette::Mid);
     for (int row = firstRow; row < RowCount() && RowTop(row) <= area.bottom(); ++row) {
         for (int col = firstCol; col < ColCount() && ColLeft(col) <= area.right(); ++col) {
             const QRect cell = CellRect(col, row);

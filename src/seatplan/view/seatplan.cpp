@@ -200,7 +200,8 @@ void TSeatPlan::DrawCell(QPainter& painter, int col, int row, const QRect& rect,
 
 void TSeatPlan::drawSeatCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)
 {
-    painter.fillRect(rect, palette().color(focused ? QPalette::Highlight : QPalette::Base));
+    // A disabled grid keeps its colours: the check screen shows its seat plan on a disabled panel.
+    painter.fillRect(rect, palette().color(QPalette::Active, focused ? QPalette::Highlight : QPalette::Base));
     if (row == 0 || col == 0) return;
 
     const int band = metricsAt(basePixelSize()).height * FModel->textBandLines();
