@@ -90,7 +90,10 @@ bool HasNonBlankMessage(object answer, std::string& msg)
 
 // ---------------------------------------------------------------- life and properties
 
-TjsonConnection::TjsonConnection(std::string name) : name_(std::move(name)) {}
+TjsonConnection::TjsonConnection(std::string name)
+    : name_(std::move(name)), parser_(std::make_unique<simdjson::dom::parser>())
+{
+}
 
 TjsonConnection::~TjsonConnection()
 {
@@ -196,7 +199,7 @@ object TjsonConnection::ParseAnswer(std::string& text)
     std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     element doc;
     object answer;
-    if (parser_.parse(text.data() + skip, text.size() - skip, false).get(doc) || doc.get_object().get(answer))
+    if (parser_->parse(text.data() + skip, text.size() - skip, false).get(doc) || doc.get_object().get(answer))
         throw Exception(std::string("服务器返回的数据不是JSON对象，") + kBadData);
     return answer;
 }

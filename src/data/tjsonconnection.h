@@ -13,11 +13,14 @@
 #include <string_view>
 #include <vector>
 
-#include <simdjson.h>
-
 #include "data/appserver.h"
 #include "data/httpclient.h"
 #include "platform/inifile.h"
+
+namespace simdjson::dom {
+class object;
+class parser;
+} // namespace simdjson::dom
 
 namespace kiosk {
 
@@ -151,7 +154,7 @@ private:
     std::unique_ptr<THttpClient> client_;
     std::unique_ptr<THttpRequest> xmlHttp_;
     std::unique_ptr<TDataSet> fcdsResult_;
-    simdjson::dom::parser parser_;
+    std::unique_ptr<simdjson::dom::parser> parser_;
     std::string answer_;
     std::vector<TjsonClientDataSet*> dataSets_;
 };
@@ -159,8 +162,6 @@ private:
 // The body of a request: "&name=value" for each input parameter that is not null, values in
 // their text form through the string encoding of EncodeFieldText.
 std::string RequestBody(const TParams& params);
-// Fills the output parameters from an answer object; dotted names are paths into nested objects.
-void FillOutputParams(simdjson::dom::object answer, TParams& params);
 // The delta text of a post of changed rows: the changed rows of `delta` keyed by the requesting
 // dataset's UpdateDataSet prefix, filtered and flagged by its fields.
 std::string DeltaText(const TDelta& delta, const TjsonClientDataSet& requesting);

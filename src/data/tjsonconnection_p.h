@@ -1,8 +1,13 @@
 #pragma once
 // Private pieces shared by the connection's source files.
+#include <simdjson.h>
+
 #include "data/tjsonconnection.h"
 
 namespace kiosk {
+
+// Fills the output parameters from an answer object; dotted names are paths into nested objects.
+void FillOutputParams(simdjson::dom::object answer, TParams& params);
 
 // The life of one query or post: the working table and the request object exist only inside
 // it, and the state returns to csDisconnect however it ends.
