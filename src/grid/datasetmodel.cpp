@@ -72,7 +72,7 @@ void TDataSetTableModel::Reload()
     TDataSet* ds = DataSet();
     shown_ = configured_;
     if (shown_.empty() && ds && ds->Active())
-        for (int i = 0; i < ds->FieldCount(); ++i) shown_.push_back({ds->Fields(i).FieldName(), {}, 0, true, {}});
+        for (int i = 0; i < ds->FieldCount(); ++i) shown_.emplace_back(ds->Fields(i).FieldName(), std::string());
     fieldIndex_.clear();
     for (const TKtColumn& column : shown_) {
         const TField* field = ds && ds->Active() && column.FieldName.find(';') == std::string::npos

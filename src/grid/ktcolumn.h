@@ -3,6 +3,7 @@
 // its footer cell holds. Columns bind to the dataset by field name, looked up again whenever
 // the dataset opens, so a column may be declared before its query has ever run.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kiosk {
@@ -20,6 +21,13 @@ struct TKtFooter {
 };
 
 struct TKtColumn {
+    TKtColumn() = default;
+    TKtColumn(std::string fieldName, std::string title, int width = 0, bool visible = true, TKtFooter footer = {})
+        : FieldName(std::move(fieldName)), Title(std::move(title)), Width(width), Visible(visible),
+          Footer(std::move(footer))
+    {
+    }
+
     std::string FieldName;
     std::string Title;   // caption of the title; the field name when empty
     int Width = 0;       // pixels; 0 keeps the grid's default width

@@ -10,5 +10,7 @@ kiosk_test(grid_test LABEL widgets
 
 # The data-bound input controls.
 kiosk_test(controls_test LABEL widgets
-  SOURCES kestedit_test.cpp
+  SOURCES kestedit_test.cpp kesthelp_test.cpp checkedcombo_test.cpp
   LIBS kiosk_controls kiosk_testdoubles Qt6::Test)
+# The lookups ask the demo station server.
+add_dependencies(controls_test stationd)
