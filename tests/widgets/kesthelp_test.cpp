@@ -299,10 +299,11 @@ TEST_F(VehicleLookup, widthOfColumnsAndPlacingInsideTheForm)
     EXPECT_EQ(help.DropDown()->geometry(), QRect(right, 230, 220, form.height()));
 }
 
-TEST_F(VehicleLookup, helpWidthDefaultsToTheEditWidthPlusFive)
+TEST_F(VehicleLookup, helpWidthDefaultsToTheNewEditWidthPlusFiveThatIsTheColumnsWidth)
 {
     TKestHelp fresh;
-    EXPECT_EQ(fresh.HelpOptions().HelpWidth(), fresh.width() + 5);
+    EXPECT_EQ(fresh.HelpOptions().HelpWidth(), 121 + 5);
+    EXPECT_EQ(fresh.HelpOptions().HelpWidth(), THelpOptions::kWidthOfColumns);
     EXPECT_EQ(fresh.HelpOptions().HelpHeight(), 0);
     EXPECT_EQ(fresh.HelpOptions().EdtField, "name");
     EXPECT_EQ(fresh.HelpOptions().HDataSourceName, "helpmap");

@@ -21,6 +21,10 @@ void SetTextParam(TParams& params, std::string_view name, const std::string& val
 
 bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
 
+// The width an edit of the kiosk's forms has when it is created, before the form sizes it: the
+// default drop-down width (this + 5) is then the width of the columns.
+constexpr int kCreatedEditWidth = 121;
+
 } // namespace
 
 TKestHelp::TKestHelp(QWidget* parent)
@@ -45,7 +49,7 @@ TKestHelp::TKestHelp(QWidget* parent)
             HideDropDown();
         });
     });
-    options_.SetHelpWidth(width() + 5);
+    options_.SetHelpWidth(kCreatedEditWidth + 5);
 }
 
 TKestHelp::~TKestHelp()

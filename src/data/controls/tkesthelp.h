@@ -35,7 +35,8 @@ public:
     // `sizeChanged` is told when one of the four sizes takes a different value.
     explicit THelpOptions(std::function<void()> sizeChanged) : sizeChanged_(std::move(sizeChanged)) {}
 
-    // The width 126 means: as wide as the grid's columns.
+    // The width 126 means: as wide as the grid's columns. It is also the default: the width a
+    // new edit has (121) plus 5.
     static constexpr int kWidthOfColumns = 126;
 
     int HelpHeight() const { return height_; }
