@@ -8,6 +8,7 @@
 // Binding: SetDataSet(&jscdQryCheckeds) and SetColumns({{"ticketno", "票号"}, ...}); columns
 // name their fields, so they may be set before the query opens. The grid does not own the
 // dataset.
+#include <QColor>
 #include <QTableView>
 #include <QTimer>
 #include <functional>
