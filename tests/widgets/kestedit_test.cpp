@@ -109,6 +109,15 @@ INSTANTIATE_TEST_SUITE_P(
                     TypingCase{"timeHeldToADay", ssHHMM, true, "2960", "20:00"}),
     [](const testing::TestParamInfo<TypingCase>& info) { return std::string(info.param.name); });
 
+TEST_F(KestEditForm, upperCaseInputTurnsTypedLettersUpperCase)
+{
+    first.SetCharCase(ecUpperCase);
+    Focus(first);
+    TypeText(first, QString::fromUtf8("k08粤a"));
+    EXPECT_EQ(first.Text(), "K08粤A");
+    EXPECT_EQ(first.cursorPosition(), 5);
+}
+
 TEST_F(KestEditForm, caretStaysOnItsCharacterWhenATypedLetterIsDropped)
 {
     first.SetValueType(ssNumber);

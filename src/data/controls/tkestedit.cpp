@@ -36,8 +36,8 @@ void ReportHandlerError(const std::exception& e)
     if (auto dialog = QueryService<IDialog>()) dialog->ShowException(e);
 }
 
-// Runs the value type's cleaning rule inside every change of the text, before the edit takes
-// it and before anyone hears of the change.
+// Runs the letter case and the value type's cleaning rule inside every change of the text,
+// before the edit takes it and before anyone hears of the change.
 class TKestEdit::Cleaner : public QValidator {
 public:
     explicit Cleaner(TKestEdit& edit) : QValidator(&edit), edit_(edit) {}
@@ -48,7 +48,10 @@ public:
         options.DoNilWhenNum = edit_.doNilWhenNum_;
         if (edit_.valueType_ == ssYYYYMMDD) options.Today = DateTime::Today();
         const int caret = CharacterIndex(input, pos);
-        const TEditText cleaned = CleanValueText(edit_.valueType_, {ToUtf8(input), caret, caret}, options);
+        const QString cased = edit_.charCase_ == ecUpperCase   ? input.toUpper()
+                              : edit_.charCase_ == ecLowerCase ? input.toLower()
+                                                               : input;
+        const TEditText cleaned = CleanValueText(edit_.valueType_, {ToUtf8(cased), caret, caret}, options);
         const QString text = ToQString(cleaned.Text);
         if (text != input) input = text;
         pos = Utf16Index(input, cleaned.Caret);

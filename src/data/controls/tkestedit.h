@@ -23,6 +23,9 @@ namespace kiosk {
 
 class TDataSet;
 
+// Letter case of what is typed (the platform edit's CharCase).
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
 class TKestEdit : public QLineEdit {
     Q_OBJECT
 public:
@@ -48,6 +51,8 @@ public:
     // ---- cleaning and typing
     TValueType ValueType() const { return valueType_; }
     void SetValueType(TValueType value) { valueType_ = value; }
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase value) { charCase_ = value; }
     bool DoNilWhenNum() const { return doNilWhenNum_; }
     void SetDoNilWhenNum(bool value) { doNilWhenNum_ = value; }
     bool StopErrorKey() const { return stopErrorKey_; }
@@ -137,6 +142,7 @@ private:
     std::string value_;
     std::string code_;
     TValueType valueType_ = ssString;
+    TEditCharCase charCase_ = ecNormal;
     bool doNilWhenNum_ = false;
     bool stopErrorKey_ = true;
     bool autoTab_ = false;
