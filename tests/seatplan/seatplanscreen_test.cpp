@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <cstdlib>
 #include <filesystem>
 
 #include "core/coreservices.h"
@@ -80,7 +81,13 @@ protected:
     }
 
     test::TempFolder home;
-    test::StationProcess station{std::string(std::getenv("KIOSK_BIN_DIR")) + "/stationd", home.path()};
+    static std::string Stationd()
+    {
+        const char* bin = std::getenv("KIOSK_BIN_DIR");
+        return std::string(bin ? bin : "bin") + "/stationd";
+    }
+
+    test::StationProcess station{Stationd(), home.path()};
     TjsonConnection jcon;
 };
 

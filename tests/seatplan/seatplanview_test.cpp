@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QTest>
+#include <QToolTip>
 #include <algorithm>
 #include <filesystem>
 
@@ -288,6 +289,49 @@ TEST_F(SeatViews, LocatingMovesTheFocusToTheSeatsCell)
     EXPECT_FALSE(view.locateByTicketNo("T1", true));
     EXPECT_FALSE(view.locateBySeatNo(23, true));
     EXPECT_EQ(view.getFocusCellSeatNo(), 10);
+}
+
+TEST_F(SeatViews, HintOfTheSeatUnderTheMouseShowsAsToolTip)
+{
+    TSeatPlan view(&panel);
+    view.setDefaultcolcount(11);
+    view.setSeatsStatus(SeatsInState(3, "2"));
+    (*view.seatshint())[2] = "0000011002 全票 韶关";
+    panel.show();
+    QApplication::processEvents();
+    QTest::mouseMove(view.viewport(), view.CellRect(2, 1).center());
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QString("0000011002 全票 韶关"));
+    QTest::mouseMove(view.viewport(), view.CellRect(3, 1).center());  // a seat without hint
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));
+
+    view.setShowHint(false);
+    QTest::mouseMove(view.viewport(), view.CellRect(2, 1).center());
+    QTest::qWait(50);
+    EXPECT_FALSE(QToolTip::isVisible());
+}
+
+TEST_F(SeatViews, SelectedSeatWithoutSelectedOverlayGetsTheCheckmarkFile)
+{
+    test::TempFolder work;
+    std::filesystem::create_directory(work / "images");
+    ASSERT_TRUE(test::Overlay(32, Qt::magenta).save(QString::fromStdString((work / "images" / "checkmark.bmp").string()), "BMP"));
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(work.path());
+
+    TSeatPlanSelect view(&panel);
+    view.setDefaultcellwidth(95);
+    view.setDefaultcellheight(100);
+    view.setDefaultcolcount(11);
+    view.setSeatsStatus(SeatsInState(3, "2"));
+    view.setSelectSeatNum(1);
+    view.setSelectedSeats({2});
+    const QImage shot = view.grab().toImage();
+    std::filesystem::current_path(before);
+
+    // 32 × 32 in the top-right corner (x 63..95, y 0..32): the mark fills its middle.
+    EXPECT_TRUE(Near(PixelIn(shot, view.CellRect(2, 1), 79, 16), Qt::magenta));
+    EXPECT_FALSE(Near(PixelIn(shot, view.CellRect(1, 1), 79, 16), Qt::magenta));
 }
 
 TEST_F(SeatViews, PictureThatDoesNotDecodeIsLeftOutAndLogged)
