@@ -15,15 +15,7 @@ TPluginMgr::TPluginMgr(IMainForm* mainForm, std::string appFolder)
 {
     mainFormFactory_ = TObjFactoryEx::Create({IMainForm::IID}, mainForm);
     regPluginFactory_ = TObjFactoryEx::Create({IRegPlugin::IID}, this);
-    errorReport_ = [](const std::string& text) {
-        if (auto log = QueryService<ILog>()) {
-            try {
-                log->WriteLog(text);
-            } catch (const std::exception&) {
-                // A log that cannot be written must not stop the loading of the next package.
-            }
-        }
-    };
+    errorReport_ = [](const std::string& text) { TryWriteLog(text); };
 }
 
 TPluginMgr::~TPluginMgr()

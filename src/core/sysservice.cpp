@@ -44,6 +44,15 @@ std::shared_ptr<TSysService>& SysService()
 void InitSysService() { SysService() = std::make_shared<TSysService>(); }
 void FreeSysService() { SysService().reset(); }
 
+void TryWriteLog(const std::string& text) noexcept
+{
+    try {
+        if (auto log = QueryService<ILog>()) log->WriteLog(text);
+    } catch (...) {
+        // Nowhere left to write it.
+    }
+}
+
 std::shared_ptr<IDialog> GetDialog() { return RequireService<IDialog>(); }
 std::shared_ptr<IEncdDecd> GetEncdDecd() { return RequireService<IEncdDecd>(); }
 std::shared_ptr<ILog> GetLog() { return RequireService<ILog>(); }

@@ -26,6 +26,10 @@ std::shared_ptr<ILog> GetLog();
 std::shared_ptr<ISysInfo> GetSysInfo();
 std::shared_ptr<IMainForm> GetMainForm();
 
+// Writes a line to the log when there is one; a log that cannot be written is ignored, for
+// the places where a failure is already being handled.
+void TryWriteLog(const std::string& text) noexcept;
+
 // The locator's answer as interface I, or empty when there is none (for code that goes on
 // without the service).
 template <typename I>

@@ -136,6 +136,7 @@ void TFrmMainNew::ExitApplication()
 {
     // A queued quit is delivered once the loop runs, so a call made during start-up lets the
     // start-up checks finish first.
+    exitRequested_ = true;
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 

@@ -33,6 +33,8 @@ public:
     void setLblloginname(const std::string&) override {}
 
     QString PanelText(int index) const;
+    // Whether ExitApplication was asked for (the program body then does not show the window).
+    bool ExitRequested() const { return exitRequested_; }
 
     QTabWidget* pagecontrl;
     QWidget* TabSheet1;
@@ -57,6 +59,7 @@ private:
 
     std::array<QLabel*, kPanelCount> panels_{};
     QPixmap background_;
+    bool exitRequested_ = false;
 };
 
 // The configured font "微软雅黑" falls back to an installed CJK font.

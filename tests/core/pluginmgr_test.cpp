@@ -57,6 +57,9 @@ protected:
         FreeSysService();
         FreeFactoryManager();
         RegisterCoreServices(dir.str());
+        // The start-up checks are played by the fakes below.
+        FactoryManager().UnRegisterFactory(IConnectCFG::IID);
+        FactoryManager().UnRegisterFactory(ILogin::IID);
         dialogs = test::RegisterRecordingDialog();
         outcome.journal = &journal;
     }

@@ -1,6 +1,6 @@
 // Several kiosks at once: checks and slip issues from four clients at the same time lose nothing
 // and count nothing twice.
-#include "stationd_fixture.h"
+#include "support/stationd_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Every endpoint of docs/server-contract.md, posted as the kiosk posts it: the answer is one JSON
 // object with "flag" and "msg", every declared output key (dotted paths as nested objects) and,
 // for queries, the table with its "_type" and "_typelength" objects and the columns the kiosk reads.
-#include "stationd_fixture.h"
+#include "support/stationd_fixture.h"
 
 #include <gtest/gtest.h>
 

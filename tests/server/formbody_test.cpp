@@ -1,6 +1,6 @@
 // The request body as the kiosk writes it: split into parameters and values unescaped exactly.
 #include "formbody.h"
-#include "stationd_fixture.h"
+#include "support/stationd_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The HTTP side of stationd: error pages with their <pre> detail, hostile input, the request log,
 // stopping on signals and keeping its database across starts.
-#include "stationd_fixture.h"
+#include "support/stationd_fixture.h"
 
 #include <gtest/gtest.h>
 

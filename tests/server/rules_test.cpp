@@ -1,6 +1,6 @@
 // The demo station's rules: staff and driver login, the ticket checks, bill numbers, slips with
 // their deductions and details, supplementary issue, records and the demo data itself.
-#include "stationd_fixture.h"
+#include "support/stationd_fixture.h"
 
 #include <gtest/gtest.h>
 

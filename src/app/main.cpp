@@ -1,0 +1,91 @@
+// The kiosk program: registers the services, builds the data module, the main window and the
+// plug-in manager, runs the start-up checks and then the message loop.
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/kioskapplication.h"
+#include "app/options.h"
+#include "app/unitservices.h"
+#include "core/dmpublic.h"
+#include "core/pluginmgr.h"
+#include "core/sysservice.h"
+#include "kiosk/frmmainnew.h"
+#include "kiosk/idcardreader.h"
+#include "platform/inifile.h"
+
+#ifndef KIOSK_VERSION
+#define KIOSK_VERSION "0.0.0"
+#endif
+
+namespace {
+
+using namespace kiosk;
+
+void ScheduleScreenshot(TFrmMainNew& window, const KioskOptions& options)
+{
+    if (options.screenshot.empty()) return;
+    QTimer::singleShot(1500, &window, [&window, options] {
+        const bool saved = window.grab().save(QString::fromStdString(options.screenshot), "PNG");
+        std::fprintf(stderr, saved ? "kiosk: screenshot saved to %s\n" : "kiosk: cannot save screenshot %s\n",
+                     options.screenshot.c_str());
+        if (options.quitAfterScreenshot) window.ExitApplication();
+    });
+}
+
+int RunKiosk(const KioskOptions& options)
+{
+    const TIniFile appIni(options.home + "App.ini");
+    MainWindowOptions windowOptions;
+    windowOptions.showStatusBar = appIni.ReadBool("ui", "statusbar", false);
+    windowOptions.backgroundFile = QString::fromStdString(options.home + "images/background.png");
+    TIDCardReader::SetLibrary(appIni.ReadString("idcard", "library", TIDCardSdk::kDefaultLibrary));
+
+    TDMPublic dataModule;
+    TFrmMainNew mainWindow(windowOptions);
+    int exitCode = 0;
+    {
+        TPluginMgr pluginMgr(&mainWindow, options.home);
+        pluginMgr.Init();
+        if (!mainWindow.ExitRequested()) {
+            mainWindow.show();
+            ScheduleScreenshot(mainWindow, options);
+        }
+        exitCode = QApplication::exec();
+        FactoryManager().ReleaseInstances();
+    }
+    TIDCardReader::FreeInstance();
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const KioskOptions options = ParseKioskOptions(argc, argv);
+    if (options.help) {
+        std::fputs(KioskUsage(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("kiosk %s\n", KIOSK_VERSION);
+        return 0;
+    }
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "kiosk: %s\n%s", options.error.c_str(), KioskUsage());
+        return 2;
+    }
+    // The ID card SDK (and its simulator) find the application folder here.
+    setenv("KIOSK_HOME", options.home.c_str(), 1);
+    RegisterUnitServices(options.home);
+
+    int exitCode = 0;
+    {
+        TKioskApplication app(argc, argv);
+        InstallFontSubstitutes();
+        exitCode = RunKiosk(options);
+    }
+    FreeSysService();
+    FreeFactoryManager();
+    return exitCode;
+}

@@ -1,0 +1,53 @@
+#include "app/options.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include "core/sysinfo.h"
+
+namespace kiosk {
+
+KioskOptions ParseKioskOptions(int argc, char** argv)
+{
+    KioskOptions o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= argc) {
+                o.error = "选项" + std::string(a) + "缺少参数";
+                return;
+            }
+            out = argv[++i];
+        };
+        if (a == "--home") value(o.home);
+        else if (a == "--screenshot") value(o.screenshot);
+        else if (a == "--quit") o.quitAfterScreenshot = true;
+        else if (a == "--help" || a == "-h") o.help = true;
+        else if (a == "--version") o.version = true;
+    }
+    if (o.home.empty())
+        if (const char* env = std::getenv("KIOSK_HOME"); env && *env) o.home = env;
+    if (o.home.empty()) {
+        o.home = ExecutableFolder();
+    } else {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(o.home, ec);
+        if (!ec) o.home = absolute.lexically_normal().string();
+        if (!std::filesystem::is_directory(o.home, ec)) o.error = "应用目录不存在：" + o.home;
+        o.home = WithTrailingSeparator(o.home);
+    }
+    return o;
+}
+
+const char* KioskUsage()
+{
+    return "自助检票打单系统 — the self-service ticket check and settlement kiosk\n"
+           "usage: kiosk [--home DIR] [--screenshot FILE [--quit]] [Qt options]\n"
+           "  --home DIR         application folder holding App.ini, PrintConfig.ini, error/ and prints/\n"
+           "                     (default $KIOSK_HOME, else the executable's folder)\n"
+           "  --screenshot FILE  save the main window as PNG once it is shown; --quit then ends the kiosk\n"
+           "  --help, --version  this text, the version\n";
+}
+
+} // namespace kiosk

@@ -1,0 +1,22 @@
+#pragma once
+// The kiosk's command line: its own options; Qt's (-platform …) are left to the application.
+#include <optional>
+#include <string>
+
+namespace kiosk {
+
+struct KioskOptions {
+    std::string home;        // the application folder, with a trailing separator
+    std::string screenshot;  // save the main window to this PNG once it is shown
+    bool quitAfterScreenshot = false;
+    bool help = false;
+    bool version = false;
+    std::string error;       // a malformed command line
+};
+
+// --home DIR (or $KIOSK_HOME; default the executable's folder), --screenshot FILE, --quit,
+// --help, --version. Unknown options are kept for Qt.
+KioskOptions ParseKioskOptions(int argc, char** argv);
+const char* KioskUsage();
+
+} // namespace kiosk
