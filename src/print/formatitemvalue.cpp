@@ -21,7 +21,7 @@ struct Int32Arg { std::int32_t value; };
 struct Int64Arg { std::int64_t value; };
 using Argument = std::variant<double, Int32Arg, Int64Arg, std::string_view>;
 
-struct Spec {
+struct Conversion {
     std::optional<int> index;
     bool left = false;
     std::optional<int> width;
@@ -44,31 +44,31 @@ bool ReadCount(std::string_view p, std::size_t& i, int& value)
 
 // Parses the placeholder after its '%'; false for a malformed or unsupported one ('*' asks
 // for a second argument, which an item value never has).
-bool ParseSpec(std::string_view p, std::size_t& i, Spec& spec)
+bool ParseConversion(std::string_view p, std::size_t& i, Conversion& conv)
 {
     int n = 0;
     std::size_t mark = i;
     if (ReadCount(p, i, n) && i < p.size() && p[i] == ':') {
-        spec.index = n;
+        conv.index = n;
         ++i;
     } else {
         i = mark;
     }
     if (i < p.size() && p[i] == '-') {
-        spec.left = true;
+        conv.left = true;
         ++i;
     }
     if (i < p.size() && p[i] >= '0' && p[i] <= '9') {
         if (!ReadCount(p, i, n)) return false;
-        spec.width = n;
+        conv.width = n;
     }
     if (i < p.size() && p[i] == '.') {
         ++i;
         if (!ReadCount(p, i, n)) return false;
-        spec.precision = n;
+        conv.precision = n;
     }
     if (i >= p.size()) return false;
-    spec.type = LowerCase(p.substr(i, 1))[0];
+    conv.type = LowerCase(p.substr(i, 1))[0];
     ++i;
     return true;
 }
@@ -193,32 +193,32 @@ std::optional<std::string> FloatText(const Argument& arg, char type, std::option
     }
 }
 
-std::optional<std::string> ArgumentText(const Spec& spec, const Argument& arg)
+std::optional<std::string> ArgumentText(const Conversion& conv, const Argument& arg)
 {
-    switch (spec.type) {
+    switch (conv.type) {
     case 'd':
     case 'u':
-    case 'x': return IntegerText(arg, spec.type, spec.precision);
+    case 'x': return IntegerText(arg, conv.type, conv.precision);
     case 'e':
     case 'f':
     case 'g':
     case 'n':
-    case 'm': return FloatText(arg, spec.type, spec.precision);
+    case 'm': return FloatText(arg, conv.type, conv.precision);
     case 's':
         if (const auto* s = std::get_if<std::string_view>(&arg))
-            return std::string(spec.precision ? FirstCodePoints(*s, std::size_t(*spec.precision)) : *s);
+            return std::string(conv.precision ? FirstCodePoints(*s, std::size_t(*conv.precision)) : *s);
         return std::nullopt;
     default: return std::nullopt;  // 'p' and anything unknown
     }
 }
 
-void AppendPadded(std::string& out, const std::string& text, const Spec& spec)
+void AppendPadded(std::string& out, const std::string& text, const Conversion& conv)
 {
     const std::size_t length = CodePointCount(text);
-    const std::size_t pad = spec.width && std::size_t(*spec.width) > length ? std::size_t(*spec.width) - length : 0;
-    if (!spec.left) out.append(pad, ' ');
+    const std::size_t pad = conv.width && std::size_t(*conv.width) > length ? std::size_t(*conv.width) - length : 0;
+    if (!conv.left) out.append(pad, ' ');
     out += text;
-    if (spec.left) out.append(pad, ' ');
+    if (conv.left) out.append(pad, ' ');
 }
 
 // The pattern applied to one argument, or none when the pattern does not accept it.
@@ -237,14 +237,14 @@ std::optional<std::string> FormatWith(std::string_view pattern, const Argument& 
             ++i;
             continue;
         }
-        Spec spec;
-        if (!ParseSpec(pattern, i, spec)) return std::nullopt;
-        const int index = spec.index.value_or(next);
+        Conversion conv;
+        if (!ParseConversion(pattern, i, conv)) return std::nullopt;
+        const int index = conv.index.value_or(next);
         if (index != 0) return std::nullopt;  // only one value is given
         next = index + 1;
-        const auto text = ArgumentText(spec, arg);
+        const auto text = ArgumentText(conv, arg);
         if (!text) return std::nullopt;
-        AppendPadded(out, *text, spec);
+        AppendPadded(out, *text, conv);
     }
     return out;
 }
