@@ -1,6 +1,7 @@
 // The kiosk program: registers the services, builds the data module, the main window and the
 // plug-in manager, runs the start-up checks and then the message loop.
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +22,17 @@
 namespace {
 
 using namespace kiosk;
+
+const auto g_started = std::chrono::steady_clock::now();
+
+// Reports on standard error how long the start-up took, once the first frame is painted.
+void ReportStartupTime(TFrmMainNew& window)
+{
+    QTimer::singleShot(0, &window, [] {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - g_started);
+        std::fprintf(stderr, "kiosk: main window shown %lld ms after start\n", static_cast<long long>(ms.count()));
+    });
+}
 
 void ScheduleScreenshot(TFrmMainNew& window, const KioskOptions& options)
 {
@@ -49,6 +61,7 @@ int RunKiosk(const KioskOptions& options)
         pluginMgr.Init();
         if (!mainWindow.ExitRequested()) {
             mainWindow.show();
+            ReportStartupTime(mainWindow);
             ScheduleScreenshot(mainWindow, options);
         }
         exitCode = QApplication::exec();
