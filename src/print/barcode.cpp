@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <source_location>
 #include <vector>
 
 #include "platform/exception.h"
@@ -36,12 +35,12 @@ int Ordinal(TBarType type) { return static_cast<int>(type); }
 
 [[noreturn]] void FailWrongType() { throw Exception("Wrong barcode type."); }
 
-[[noreturn]] void FailLength(std::string_view symbology, std::source_location where = std::source_location::current())
+// The length assertion, with the source position of the check that failed.
+[[noreturn]] void FailLength(std::string_view symbology, const char* file = __builtin_FILE(), int line = __builtin_LINE())
 {
-    const std::string file = where.file_name();
-    const std::string base = file.substr(file.find_last_of('/') + 1);
-    throw Exception(std::string(symbology) + " : Invalid barcode length. (" + base + ", line " +
-                    IntToStr(where.line()) + ")");
+    const std::string path = file;
+    const std::string base = path.substr(path.find_last_of('/') + 1);
+    throw Exception(std::string(symbology) + " : Invalid barcode length. (" + base + ", line " + IntToStr(line) + ")");
 }
 
 // The symbology's range of the wide-to-narrow ratio; none for those drawn in whole modules.

@@ -67,6 +67,12 @@ void TRecordingPrintPlatform::SelectPrinter(const std::string& name)
     selections.push_back(name);
 }
 
+void TRecordingPrintPlatform::SetPaperSize(const TPaperSettings& paper)
+{
+    paper_ = paper;
+    paperRequests.push_back(paper);
+}
+
 IPrintCanvas& TRecordingPrintPlatform::BeginJob(const std::string& documentName, int sheet)
 {
     canvas_.reset();

@@ -38,8 +38,9 @@ public:
     int screenDpi = 96;
 
     std::vector<TRecordedJob> jobs;
-    // Every printer selection, in order.
+    // Every printer selection and every paper request, in order.
     std::vector<std::string> selections;
+    std::vector<TPaperSettings> paperRequests;
 
     std::vector<std::string> Printers() const override { return printers; }
     std::string DefaultPrinter() const override { return defaultPrinter; }
@@ -48,7 +49,7 @@ public:
     int DpiX() const override { return dpiX; }
     int DpiY() const override { return dpiY; }
     int ScreenDpi() const override { return screenDpi; }
-    void SetPaperSize(const TPaperSettings& paper) override { paper_ = paper; }
+    void SetPaperSize(const TPaperSettings& paper) override;
     IPrintCanvas& BeginJob(const std::string& documentName, int sheet) override;
     void EndJob() override;
     void AbortJob() override;
