@@ -114,7 +114,10 @@ std::string FixedText(double value, int decimals, bool grouping)
     const std::string integer = grouping ? Grouped(d.IntegerText()) : d.IntegerText();
     std::string text = (d.Negative() && !d.IsZero()) ? "-" : "";
     text += integer;
-    if (decimals > 0) text += "." + d.FractionText(decimals);
+    if (decimals > 0) {
+        text += '.';
+        text += d.FractionText(decimals);
+    }
     return text;
 }
 
@@ -135,7 +138,10 @@ std::string ScientificText(double value, int significant, bool trimZeros)
         while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
     std::string text = (d.Negative() && !d.IsZero()) ? "-" : "";
     text += mantissa.substr(0, 1);
-    if (mantissa.size() > 1) text += "." + mantissa.substr(1);
+    if (mantissa.size() > 1) {
+        text += '.';
+        text += mantissa.substr(1);
+    }
     return text + ExponentText(lead, !trimZeros);
 }
 
@@ -170,7 +176,9 @@ std::optional<std::string> IntegerText(const Argument& arg, char type, std::opti
     const std::uint64_t bits = narrow ? std::uint64_t(std::uint32_t(v)) : std::uint64_t(v);
     if (type == 'd') {
         const std::string digits = v < 0 ? IntToStr(v).substr(1) : IntToStr(v);
-        return (v < 0 ? "-" : "") + ZeroPadded(digits, precision);
+        std::string text = v < 0 ? "-" : "";
+        text += ZeroPadded(digits, precision);
+        return text;
     }
     if (type == 'u') return ZeroPadded(std::to_string(bits), precision);
     static constexpr char kHex[] = "0123456789ABCDEF";

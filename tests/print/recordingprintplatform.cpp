@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <cmath>
+#include <optional>
 
 namespace kiosk::test {
 
@@ -26,36 +27,41 @@ int TenthMmToPixels(double tenthMm, int dpi)
 // Draws on the page image through the real painter canvas and records each call.
 class TRecordingPrintPlatform::Canvas : public IPrintCanvas {
 public:
-    explicit Canvas(TRecordedJob& job) : job_(job), painter_(&job.page), canvas_(painter_, job.dpiY) {}
+    explicit Canvas(TRecordedJob& job) : job_(job), painter_(&job.page) { canvas_.emplace(painter_, job.dpiY); }
 
     void SetFont(const std::string& name, int pointSize) override
     {
         job_.calls.push_back("font " + name + " " + std::to_string(pointSize));
-        canvas_.SetFont(name, pointSize);
+        canvas_->SetFont(name, pointSize);
     }
     void TextOut(int x, int y, const std::string& text) override
     {
         job_.calls.push_back("text " + Point(x, y) + " " + text);
-        canvas_.TextOut(x, y, text);
+        canvas_->TextOut(x, y, text);
     }
-    int TextHeight(const std::string& text) override { return canvas_.TextHeight(text); }
+    int TextHeight(const std::string& text) override { return canvas_->TextHeight(text); }
     void Line(int x1, int y1, int x2, int y2) override
     {
         job_.calls.push_back("line " + Point(x1, y1) + " " + Point(x2, y2));
-        canvas_.Line(x1, y1, x2, y2);
+        canvas_->Line(x1, y1, x2, y2);
     }
     void Draw(int x, int y, const QImage& bitmap) override
     {
         job_.calls.push_back("bitmap " + Point(x, y) + " " + std::to_string(bitmap.width()) + "x" +
                              std::to_string(bitmap.height()));
-        canvas_.Draw(x, y, bitmap);
+        canvas_->Draw(x, y, bitmap);
     }
-    void End() { painter_.end(); }
+    // The canvas hands the painter's state back before the page is finished.
+    void End()
+    {
+        canvas_.reset();
+        painter_.end();
+    }
 
 private:
     TRecordedJob& job_;
     QPainter painter_;
-    TPainterCanvas canvas_;
+    std::optional<TPainterCanvas> canvas_;
 };
 
 TRecordingPrintPlatform::TRecordingPrintPlatform() = default;
