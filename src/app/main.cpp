@@ -14,6 +14,7 @@
 #include "kiosk/frmmainnew.h"
 #include "kiosk/idcardreader.h"
 #include "platform/inifile.h"
+#include "seatplan/seatplanloader.h"
 
 #ifndef KIOSK_VERSION
 #define KIOSK_VERSION "0.0.0"
@@ -54,6 +55,7 @@ int RunKiosk(const KioskOptions& options)
     TIDCardReader::SetLibrary(appIni.ReadString("idcard", "library", TIDCardSdk::kDefaultLibrary));
 
     TDMPublic dataModule;
+    SetSeatPlanConnection(&dataModule.jcon);
     TFrmMainNew mainWindow(windowOptions);
     int exitCode = 0;
     {

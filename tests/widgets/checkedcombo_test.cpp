@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "data/controls/tkestcheckedcombobox.h"
-#include "qtapp.h"
+#include "support/qtapp.h"
 #include "demostation.h"
 
 using namespace kiosk;

@@ -11,7 +11,7 @@
 #include "data/controls/kestcolors.h"
 #include "data/controls/tkestedit.h"
 #include "platform/dataset.h"
-#include "qtapp.h"
+#include "support/qtapp.h"
 #include "support/recordingdialog.h"
 
 using namespace kiosk;

@@ -9,7 +9,7 @@
 #include "core/sysfactory.h"
 #include "core/sysservice.h"
 #include "data/controls/tkesthelp.h"
-#include "qtapp.h"
+#include "support/qtapp.h"
 #include "demostation.h"
 #include "support/recordingdialog.h"
 

@@ -1,0 +1,353 @@
+// The ticket check screen against the demo station server (demo day 2024-05-01), offscreen:
+// the schedule list, typed and scanned checks with their refusals, the report check, line work,
+// the automatic refresh, the idle close and a scanner that is unplugged.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <QTest>
+#include <thread>
+
+#include "check/frmcheck.h"
+#include "core/coreservices.h"
+#include "core/dmpublic.h"
+#include "core/sysfactory.h"
+#include "core/sysservice.h"
+#include "faultproxy.h"
+#include "pty.h"
+#include "seatplan/seatpichelp.h"
+#include "seatplan/seatplanloader.h"
+#include "seatplan/view/seatplanchecked.h"
+#include "support/qtapp.h"
+#include "support/recordingdialog.h"
+#include "support/stationd_fixture.h"
+#include "support/tempfolder.h"
+
+namespace kiosk {
+namespace {
+
+constexpr std::int64_t kBusK0830 = 71;   // 粤A12345: K0830 and the extra run J1400
+constexpr std::int64_t kLineBus = 72;    // 粤A23456: line work LS01
+
+int Count(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}
+
+class CheckScreen : public testing::Test {
+protected:
+    static void SetUpTestSuite() { test::EnsureApplication(); }
+
+    void SetUp() override
+    {
+        DateTime::SetNowSource([] { return DateTime::FromParts(2024, 5, 1, 10, 0, 0); });
+        FreeSysService();
+        FreeFactoryManager();
+        RegisterCoreServices(home.str());
+        dialogs = test::RegisterRecordingDialog();
+        module = std::make_unique<TDMPublic>();
+        SetServer("http://127.0.0.1:" + std::to_string(station.Port()) + "/KtBusWeb/");
+        auto user = std::make_shared<TLoginUserInfo>();
+        user->OrgID = 11;
+        user->StationID = 101;
+        user->_automin = 60;
+        GetSysInfo()->setLoginUserInfo(user);
+        GetSysInfo()->setBillLength({{"Ticket", 10}, {"BalanceBill", 8}});
+        GetSysInfo()->setLocalHostAddress("127.0.0.1");
+        home.Write("App.ini", "[server]\ncom=/dev/no-scanner-here\n");
+    }
+
+    void TearDown() override
+    {
+        form.reset();
+        SetSeatPlanConnection(nullptr);
+        module.reset();
+        FreeSysService();
+        FreeFactoryManager();
+        DateTime::SetNowSource({});
+    }
+
+    void SetServer(const std::string& url)
+    {
+        module->jcon.SetURLHost(url);
+        SetSeatPlanConnection(&module->jcon);
+    }
+
+    TFrmCheck& Open(std::int64_t vehicle)
+    {
+        form = std::make_unique<TFrmCheck>(nullptr);
+        form->KestEdtVehicleNo->SetText("粤A12345");
+        form->vehicleid = vehicle;
+        form->resize(1600, 900);
+        form->show();
+        return *form;
+    }
+
+    void Type(const QString& digits)
+    {
+        form->KestEdtTicketNO->setFocus();
+        QTest::keyClicks(form->KestEdtTicketNO, digits);
+        QTest::keyClick(form->KestEdtTicketNO, Qt::Key_Return);
+    }
+
+    std::string Log() const
+    {
+        std::string all;
+        if (std::filesystem::exists(home / "error"))
+            for (const auto& file : std::filesystem::directory_iterator(home / "error")) all += test::ReadFile(file.path());
+        return all;
+    }
+
+    int Checks() const { return form->LabChecks->text().toInt(); }
+    std::string SeatState(int seat) const { return (*form->SeatPicHelp()->seatsStatus)[seat]; }
+
+    void SetParameter(const std::string& code, const std::string& value) const
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(station.Database().c_str(), &db), SQLITE_OK);
+        const std::string sql = "UPDATE parameter SET value = '" + value + "' WHERE code = '" + code + "'";
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+
+    test::TempFolder home;
+    stationd::test::Stationd station;
+    std::shared_ptr<test::TRecordingDialog::Script> dialogs;
+    std::unique_ptr<TDMPublic> module;
+    std::unique_ptr<TFrmCheck> form;
+};
+
+TEST_F(CheckScreen, ShowsTheFirstReportedScheduleWithItsCountersAndSeatPlan)
+{
+    Open(kBusK0830);
+    EXPECT_EQ(form->KestEdtSch->text(), "K0830");
+    EXPECT_EQ(form->KestEdtStation->text(), "韶关");
+    EXPECT_EQ(form->KestEdtTime->text(), "08:30");
+    EXPECT_EQ(form->LabChecks->text(), "10");
+    EXPECT_EQ(form->LabSeats->text(), "/" + QString::number(form->jscdQryCheckeds.RecordCount()));
+    EXPECT_EQ(form->jsonClientDataSetsch.RecordCount(), 2);
+    ASSERT_NE(form->SeatPlan(), nullptr);
+    EXPECT_TRUE(form->SeatPlan()->isVisible());
+    EXPECT_EQ(SeatState(1), "7");
+    EXPECT_EQ(SeatState(11), "2");
+    EXPECT_TRUE(form->tmrfalshschedule->isActive());
+    EXPECT_EQ(form->tmrfalshschedule->interval(), 30000);
+    EXPECT_TRUE(form->TimerAutoClose->isActive());
+    // No scanner on this machine: logged, and the keyboard works on.
+    EXPECT_FALSE(form->ComInitSucceeded());
+    EXPECT_NE(Log().find("串口初始化失败："), std::string::npos);
+    EXPECT_TRUE(dialogs->calls.empty());
+}
+
+TEST_F(CheckScreen, ChecksATypedNumberPaddedToTheTicketLength)
+{
+    Open(kBusK0830);
+    Type("11011");
+    EXPECT_EQ(Checks(), 11);
+    EXPECT_TRUE(form->lbl2->text().startsWith("检票成功！11号座"));
+    EXPECT_EQ(SeatState(11), "7");
+    EXPECT_TRUE(form->KestEdtTicketNO->text().isEmpty());
+    EXPECT_NE(station.Log().find("0000011011"), std::string::npos);
+
+    // The same ticket again: the pre-check refuses it in a warning box and no check is sent.
+    const int checksSent = Count(station.Log(), "checkbyTicketno");
+    Type("11011");
+    ASSERT_EQ(dialogs->calls.size(), 1u);
+    EXPECT_EQ(dialogs->calls[0].op, "ShowWarning");
+    EXPECT_NE(dialogs->calls[0].text.find("不能重复检票"), std::string::npos);
+    EXPECT_EQ(Count(station.Log(), "checkbyTicketno"), checksSent);
+    EXPECT_EQ(Checks(), 11);
+    EXPECT_TRUE(form->KestEdtTicketNO->text().isEmpty());
+}
+
+TEST_F(CheckScreen, BlanksAndAnEmptyFieldSendNothing)
+{
+    Open(kBusK0830);
+    const int requests = Count(station.Log(), "checkticket/");
+    Type("");
+    form->KestEdtTicketNO->setText(" \t ");
+    form->KestEdtTicketNOChange();
+    EXPECT_EQ(Count(station.Log(), "checkticket/"), requests);
+    EXPECT_EQ(Checks(), 10);
+}
+
+TEST_F(CheckScreen, RefusalsShowTheServersTextAndCountNothing)
+{
+    // The pre-check's refusals come as warnings and no check is sent; what only the check
+    // knows (the boarding station) comes back in the status line.
+    struct Case {
+        const char* ticket;
+        const char* text;
+        bool warned;
+    };
+    const Case cases[] = {
+        {"99999", "不存在", true}, {"11034", "已退票", true}, {"16001", "", true}, {"11032", "清远上车", false},
+    };
+    Open(kBusK0830);
+    for (const Case& c : cases) {
+        dialogs->calls.clear();
+        const int checksSent = Count(station.Log(), "checkbyTicketno");
+        Type(c.ticket);
+        if (c.warned) {
+            ASSERT_EQ(dialogs->calls.size(), 1u) << c.ticket;
+            EXPECT_EQ(dialogs->calls[0].op, "ShowWarning") << c.ticket;
+            EXPECT_NE(dialogs->calls[0].text.find(c.text), std::string::npos) << dialogs->calls[0].text;
+            EXPECT_EQ(Count(station.Log(), "checkbyTicketno"), checksSent) << c.ticket;
+        } else {
+            EXPECT_TRUE(dialogs->calls.empty()) << c.ticket;
+            EXPECT_TRUE(form->lbl2->text().contains(c.text)) << form->lbl2->text().toStdString();
+        }
+        EXPECT_TRUE(form->KestEdtTicketNO->text().isEmpty()) << c.ticket;
+    }
+    EXPECT_EQ(Checks(), 10);
+}
+
+TEST_F(CheckScreen, APreCheckThatFailsOnTheWayStillSendsTheCheck)
+{
+    test::FaultProxy proxy(station.Port());
+    proxy.Fail("checkticket/checkisschedule");
+    SetServer(proxy.URLHost());
+    Open(kBusK0830);
+    Type("11012");
+    EXPECT_NE(Log().find("票号校验失败："), std::string::npos);
+    EXPECT_EQ(Checks(), 11);
+    EXPECT_EQ(SeatState(12), "7");
+}
+
+TEST_F(CheckScreen, AFailingCheckIsLoggedAndNothingCountsAsChecked)
+{
+    test::FaultProxy proxy(station.Port());
+    proxy.Fail("checkticket/checkbyTicketno");
+    SetServer(proxy.URLHost());
+    Open(kBusK0830);
+    Type("11013");
+    EXPECT_NE(Log().find("检票操作失败："), std::string::npos);
+    EXPECT_EQ(Checks(), 10);
+    EXPECT_EQ(SeatState(13), "2");
+}
+
+TEST_F(CheckScreen, ATicketOfTheOtherReportedScheduleMovesTheScreenThere)
+{
+    Open(kBusK0830);
+    ASSERT_EQ(form->KestEdtSch->text(), "K0830");
+    Type("12003");
+    EXPECT_EQ(form->KestEdtSch->text(), "J1400");
+    EXPECT_EQ(form->jsonClientDataSetsch.FieldByName("id").AsInteger(), 5002);
+    EXPECT_EQ(Checks(), 3);
+    EXPECT_EQ(SeatState(3), "7");
+}
+
+TEST_F(CheckScreen, LineWorkHidesTheSeatPlanAndCountsTheVehiclesTickets)
+{
+    Open(kLineBus);
+    EXPECT_EQ(form->KestEdtSch->text(), "LS01");
+    EXPECT_EQ(form->LabChecks->text(), "3");
+    EXPECT_EQ(form->LabSeats->text(), "/3");
+    EXPECT_TRUE(form->SeatPlan() == nullptr || !form->SeatPlan()->isVisible());
+    Type("13004");
+    EXPECT_EQ(form->LabChecks->text(), "4");
+    EXPECT_EQ(form->LabSeats->text(), "/4");
+}
+
+TEST_F(CheckScreen, AVehicleWithoutReportShowsAnEmptyList)
+{
+    Open(9999);
+    EXPECT_EQ(form->jsonClientDataSetsch.RecordCount(), 0);
+    EXPECT_TRUE(form->KestEdtSch->text().isEmpty());
+    EXPECT_TRUE(dialogs->calls.empty());
+}
+
+TEST_F(CheckScreen, AutomaticRefreshFollowsTheStationsParameters)
+{
+    struct Case {
+        const char* on;
+        const char* seconds;
+        bool active;
+        int interval;
+    };
+    const Case cases[] = {{"1", "30", true, 30000}, {"1", "abc", true, 60000}, {"0", "30", false, 0}};
+    for (const Case& c : cases) {
+        SetParameter("3009", c.on);
+        SetParameter("3007", c.seconds);
+        Open(kBusK0830);
+        EXPECT_EQ(form->tmrfalshschedule->isActive(), c.active) << c.on << "/" << c.seconds;
+        if (c.active) {
+            EXPECT_EQ(form->tmrfalshschedule->interval(), c.interval) << c.seconds;
+        }
+    }
+}
+
+TEST_F(CheckScreen, ClosesAfterAutominPlusOneIdleTicksAndInputStartsThemAnew)
+{
+    GetSysInfo()->LoginUserInfo()->_automin = 3;
+    Open(kBusK0830);
+    form->TimerAutoClose->stop();  // the test ticks by hand
+    for (int i = 0; i < 2; ++i) form->TimerAutoCloseTimer();
+    QTest::keyClick(form->KestEdtTicketNO, Qt::Key_5);
+    EXPECT_EQ(form->StopMinute(), 0);
+    for (int i = 0; i < 3; ++i) form->TimerAutoCloseTimer();
+    EXPECT_TRUE(form->isVisible());
+    form->TimerAutoCloseTimer();
+    EXPECT_FALSE(form->isVisible());
+}
+
+TEST_F(CheckScreen, WritesTheDefaultPortWhenNoneIsConfigured)
+{
+    home.Write("App.ini", "[userinfo]\nautomin=60\n");
+    Open(kBusK0830);
+    const std::string ini = home.Read("App.ini");
+    EXPECT_NE(ini.find("com=com1"), std::string::npos);
+    EXPECT_NE(ini.find("baudrate=9600"), std::string::npos);
+}
+
+class ScannedCheck : public CheckScreen {
+protected:
+    void SetUp() override
+    {
+        CheckScreen::SetUp();
+        home.Write("App.ini", "[server]\ncom=" + pty.SlavePath() + "\nbaudrate=9600\n");
+        Open(kBusK0830);
+        ASSERT_TRUE(form->ComInitSucceeded());
+    }
+    test::PseudoTerminal pty;
+};
+
+TEST_F(ScannedCheck, ScansAreCheckedWithoutTheirLineEndsLettersAndDashes)
+{
+    pty.Write("0000011014\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Checks(), 11, 5000);
+    EXPECT_EQ(SeatState(14), "7");
+    pty.Write("TK-00000-11015\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Checks(), 12, 5000);
+    EXPECT_EQ(SeatState(15), "7");
+}
+
+TEST_F(ScannedCheck, OneScanSplitOverTwoWritesIsOneCheckAndTwoScansAreTwo)
+{
+    pty.Write("00000");
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    pty.Write("11016\r\n");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    pty.Write("0000011017\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Checks(), 12, 5000);
+    QTest::qWait(300);
+    EXPECT_EQ(Count(station.Log(), "checkbyTicketno"), 2);
+    EXPECT_EQ(SeatState(16), "7");
+    EXPECT_EQ(SeatState(17), "7");
+    EXPECT_TRUE(dialogs->calls.empty());
+}
+
+TEST_F(ScannedCheck, AnUnpluggedScannerLeavesTheKeyboard)
+{
+    pty.Vanish();
+    QTRY_VERIFY_WITH_TIMEOUT(!form->ComInitSucceeded(), 5000);
+    EXPECT_NE(Log().find("串口读取错误："), std::string::npos);
+    Type("11018");
+    EXPECT_EQ(Checks(), 11);
+    form->close();
+    EXPECT_EQ(Log().find("串口关闭错误："), std::string::npos);
+}
+
+} // namespace
+} // namespace kiosk
