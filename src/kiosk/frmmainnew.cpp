@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/sharedops.h"
 #include "platform/datetime.h"
@@ -93,6 +94,9 @@ TFrmMainNew::TFrmMainNew(MainWindowOptions options, QWidget* parent) : QWidget(p
     tmrTime->setObjectName("tmrTime");
     tmrTime->setInterval(1000);
     connect(tmrTime, &QTimer::timeout, this, &TFrmMainNew::tmrTimeTimer);
+
+    CreateLoginTab();
+    CreateScheduleTabs();
 }
 
 void TFrmMainNew::CreateStatusBar(bool visible)
@@ -118,7 +122,14 @@ void TFrmMainNew::CreateStatusBar(bool visible)
 void TFrmMainNew::LayOutLoginTab()
 {
     Image1->setGeometry(TabSheet1->rect());
-    Label4->setGeometry(0, TabSheet1->height() / 12, TabSheet1->width(), 90);
+    if (!pnlLogin) return;  // not made yet
+    const int titleTop = TabSheet1->height() / 12;
+    Label4->setGeometry(0, titleTop, TabSheet1->width(), 90);
+    // The login panel under the title, centred; on a small window it takes what is left.
+    const int top = titleTop + 90 + TabSheet1->height() / 30;
+    const int width = std::min(1500, TabSheet1->width() - 40);
+    const int height = std::min(760, TabSheet1->height() - top - 20);
+    pnlLogin->setGeometry((TabSheet1->width() - width) / 2, top, width, std::max(height, 0));
 }
 
 void TFrmMainNew::ShowStatus(int PnlIndex, const std::string& Msg)
@@ -147,6 +158,8 @@ void TFrmMainNew::FormShow()
     pagecontrl->setCurrentIndex(0);
     setWindowState(windowState() | Qt::WindowMaximized);
     QApplication::processEvents();
+    edtUserpwd->setFocus(Qt::OtherFocusReason);
+    RegisterWithCardReader();
 }
 
 void TFrmMainNew::tmrTimeTimer() { panels_[kClockPanel]->setText(QString::fromStdString(ClockText(DateTime::Now()))); }
@@ -160,6 +173,9 @@ void TFrmMainNew::showEvent(QShowEvent* event)
 bool TFrmMainNew::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == TabSheet1 && event->type() == QEvent::Resize) LayOutLoginTab();
+    // A tab's page is shown when the tab is chosen (and with the window, when it is current).
+    if (watched == TabSheet2 && event->type() == QEvent::Show) TabSheet2Show();
+    if (watched == TabSheet3 && event->type() == QEvent::Show) TabSheet3Show();
     return QWidget::eventFilter(watched, event);
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 
 #include "kiosk/frmmainnew.h"
@@ -53,7 +54,17 @@ TEST_F(MainWindow, clockPanelOnAMondayMorning)
 {
     DateTime::SetNowSource([] { return DateTime::FromParts(2015, 3, 9, 8, 5, 9); });
     TFrmMainNew form;
+    // No ID card reader here: showing the window says so in a box, which is closed.
+    QString hint;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            hint = box->text();
+            box->accept();
+        }
+    });
     form.show();
+    EXPECT_EQ(hint, "连接身份证读卡器失败,请连接好后,重新打开本模块！");
+    EXPECT_FALSE(form.initIdcard);
     EXPECT_TRUE(form.tmrTime->isActive());
     EXPECT_EQ(form.tmrTime->interval(), 1000);
     EXPECT_EQ(form.PanelText(3), "2015.03.09 星期一 08:05:09");
