@@ -20,6 +20,9 @@ constexpr I64 kOrg = 11, kStation = 101;
 constexpr I64 kVehicle1 = 71, kVehicle2 = 72, kVehicle3 = 73;
 constexpr I64 kSeat = 61, kDriverSeat = 62, kDoor = 63, kBerth = 64, kAisle = 65;
 
+// The extra line-work tickets of --line-tickets are numbered after this one.
+constexpr int kExtraLineTicket = 1000000;
+
 std::string TicketNo(int number)
 {
     char buffer[16];
@@ -494,6 +497,24 @@ void CreateDemoData(Database& db, const std::string& today)
 }
 
 } // namespace
+
+void AddLineWorkTickets(const std::string& path, int count, std::ostream& log)
+{
+    Database db(path);
+    Transaction transaction(db, Transaction::Mode::Write);
+    const std::string today = db.Text("SELECT value FROM meta WHERE key = 'demoday'").value_or("");
+    const std::string sold = AddDays(today, -3) + " 10:00:00";
+    int added = 0;
+    for (int n = 1; n <= count; ++n) {
+        if (db.Int("SELECT count(*) FROM ticket WHERE ticketno = ?", {TicketNo(kExtraLineTicket + n)}).value_or(0))
+            continue;
+        Sell(db, {kExtraLineTicket + n, 7003, today, 0, "Q", kStation, 107}, sold);
+        ++added;
+    }
+    transaction.Commit();
+    log << "stationd: " << added << " more LS01 tickets, " << TicketNo(kExtraLineTicket + 1) << "-"
+        << TicketNo(kExtraLineTicket + count) << "\n";
+}
 
 void PrepareDatabase(const std::string& path, bool fresh, const std::string& today, std::ostream& log)
 {

@@ -10,4 +10,8 @@ namespace stationd {
 // existing database was made for another day.
 void PrepareDatabase(const std::string& path, bool fresh, const std::string& today, std::ostream& log);
 
+// Sells `count` more full-fare tickets for the LS01 line work of the database's demo day,
+// 0001000001 onwards, each checkable onto 粤A23456's report; numbers already sold are kept.
+void AddLineWorkTickets(const std::string& path, int count, std::ostream& log);
+
 } // namespace stationd

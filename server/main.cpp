@@ -25,6 +25,7 @@ constexpr const char* kUsage = R"(usage: stationd [options]
   --db FILE          station database (default stationd.db; created with the demo data)
   --fresh            recreate the database with the demo data
   --today YYYY-MM-DD the demo day (default today)
+  --line-tickets N   sell N more LS01 line-work tickets, 0001000001 onwards
   --help             this text
 The first line on standard output names the address served, for example
   stationd listening on http://127.0.0.1:8080/KtBusWeb/
@@ -36,6 +37,7 @@ struct Options {
     std::string db = "stationd.db";
     bool fresh = false;
     std::string today;
+    int lineTickets = 0;
     bool help = false;
 };
 
@@ -80,6 +82,15 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error)
                 return false;
             }
             options.today = *day;
+        } else if (arg == "--line-tickets") {
+            if (!value(text))
+                return false;
+            const auto count = stationd::ToInt(text);
+            if (!count || *count < 0 || *count > 1000000) {
+                error = "--line-tickets wants a number from 0 to 1000000";
+                return false;
+            }
+            options.lineTickets = static_cast<int>(*count);
         } else {
             error = "unknown option " + arg;
             return false;
@@ -177,6 +188,8 @@ int main(int argc, char** argv)
 
     try {
         stationd::PrepareDatabase(options.db, options.fresh, options.today, std::cerr);
+        if (options.lineTickets > 0)
+            stationd::AddLineWorkTickets(options.db, options.lineTickets, std::cerr);
         const stationd::StationService service(options.db, stationd::DemoClock(options.today));
         httplib::Server server;
         Serve(server, service);
