@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
+#include "check/frmcheck_p.h"
 #include "check/tcomm.h"
 #include "core/dmpublic.h"
 #include "core/login.h"
@@ -20,48 +21,12 @@ namespace kiosk {
 
 TFrmCheck* FrmCheck = nullptr;
 
+using namespace checkscreen;
+
 namespace {
 
 constexpr int kEnterKey = 13;
 constexpr const char* kChecked = "已检票";
-
-// The logged-in staff user; a screen without one cannot ask the server anything.
-const TLoginUserInfo& User()
-{
-    const auto user = GetSysInfo()->LoginUserInfo();
-    if (!user) throw Exception("尚未登录");
-    return *user;
-}
-
-std::string Utf8(const std::exception& e) { return e.what(); }
-
-// Runs a handler's work so that no exception leaves it: the application's error box shows it.
-template <typename Work>
-void Guarded(Work work)
-{
-    try {
-        work();
-    } catch (const std::exception& e) {
-        ReportHandlerError(e);
-    }
-}
-
-void WriteLogLine(const std::string& prefix, const std::exception& e)
-{
-    try {
-        GetLog()->WriteLog(prefix + Utf8(e));
-    } catch (const std::exception&) {
-        // A log that cannot be written must not stop the check screen.
-    }
-}
-
-QFont ScreenFont(int pixelSize, bool bold = false)
-{
-    QFont font("微软雅黑");
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
 
 QLabel* Caption(const QString& text, QWidget* parent)
 {
@@ -87,16 +52,6 @@ QLabel* BoldLabel(const char* name, const QString& color, int pixelSize, QWidget
     label->setFont(ScreenFont(pixelSize, true));
     label->setStyleSheet("color: " + color + ";");
     return label;
-}
-
-QPushButton* Button(const char* name, const QString& caption, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setFont(ScreenFont(30, true));
-    button->setMinimumSize(150, 70);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
 }
 
 // Characters at the ends of a ticket field that are not part of a number: blanks and controls.
@@ -146,6 +101,7 @@ TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
     connect(buttoncanl, &QPushButton::clicked, this, &QWidget::close);
 
     CreateCheckTab();
+    CreateRecordTabs();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(PageControl1, 1);
@@ -167,6 +123,7 @@ TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
     connect(TimerAutoClose, &QTimer::timeout, this, &TFrmCheck::TimerAutoCloseTimer);
 
     DeclareDataSets();
+    DeclareSlipDataSets();
     // Key presses anywhere in the form and touches on it count as input (the form previews keys).
     qApp->installEventFilter(this);
     FormCreate();
@@ -243,6 +200,7 @@ QWidget* TFrmCheck::CreateTopPanel()
     BitBtn7 = Button("BitBtn7", "查询", Panel1);
     connect(BitBtn7, &QPushButton::clicked, this, &TFrmCheck::BitBtn7Click);
     BitBtn1 = Button("BitBtn1", "打印", Panel1);
+    connect(BitBtn1, &QPushButton::clicked, this, &TFrmCheck::BitBtn1Click);
 
     grid->addWidget(Caption("发车日期", Panel1), 0, 0);
     grid->addWidget(DpDepartDate, 0, 1);
@@ -394,12 +352,11 @@ void TFrmCheck::showEvent(QShowEvent* event)
 
 void TFrmCheck::FormShow()
 {
-    PageControl1->setTabVisible(1, false);
-    PageControl1->setTabVisible(2, false);
+    const DateTime now = DateTime::Now();
+    PrepareRecordTabs(now);
     PageControl1->setCurrentWidget(TabSheet1);
     OpenScanner();
     LoadEntrances();
-    const DateTime now = DateTime::Now();
     {
         const QSignalBlocker quiet(DpDepartDate);
         DpDepartDate->setDate(QDate(now.Year(), now.Month(), now.Day()));
@@ -499,7 +456,7 @@ void TFrmCheck::jsonClientDataSetschAfterScroll()
     try {
         LoadSchedulePlan(reportId);
     } catch (const std::exception& e) {
-        GetDialog()->ShowMessage(Utf8(e));
+        GetDialog()->ShowMessage(e.what());
     }
     if (jscdQrySchVehicle.Active() && !jscdQrySchVehicle.IsEmpty()) ShowSchedulePlan();
 }
@@ -544,12 +501,12 @@ void TFrmCheck::refreshCheckInfo()
         try {
             RefreshCounters();
         } catch (const std::exception& e) {
-            GetDialog()->ShowMessage(Utf8(e));
+            GetDialog()->ShowMessage(e.what());
         }
         RefreshSeatPlan();
     } catch (const std::exception& e) {
         WriteLogLine("查询失败:", e);
-        GetDialog()->ShowMessage(Utf8(e));
+        GetDialog()->ShowMessage(e.what());
     }
 }
 
@@ -710,7 +667,7 @@ void TFrmCheck::MoveToReportedSchedule(const std::string& ticketno)
 
 void TFrmCheck::Comm1ReceiveData(const QByteArray& buffer)
 {
-    if (!cominitsuc) return;
+    if (!cominitsuc || printedClosing_) return;
     if (checking_) {
         // The screen is inside a check (a message box of it may be open): this scan waits.
         pendingScans_.push_back(buffer);

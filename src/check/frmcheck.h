@@ -26,9 +26,11 @@
 #include "data/controls/tkesthelp.h"
 #include "data/tjsonclientdataset.h"
 #include "grid/tktdbgrideh.h"
+#include "print/qt/kestprint.h"
 
 namespace kiosk {
 
+class IPrintPlatform;
 class TComm;
 class TSeatPicHelp;
 class TSeatPlanChecked;
@@ -78,6 +80,69 @@ public:
     TjsonClientDataSet jscdCheckByTicketno{"jscdCheckByTicketno"};
     TjsonClientDataSet qryreportissame{"qryreportissame"};
 
+    // ---- the settlement slip (frmcheck_slip.cpp)
+    TjsonClientDataSet jcdscurbillinuse{"jcdscurbillinuse"};
+    TjsonClientDataSet jcdsDepartinvoice{"jcdsDepartinvoice"};
+    TjsonClientDataSet jcdsResultSave{"jcdsResultSave"};
+    TjsonClientDataSet jscdQryDeductfees{"jscdQryDeductfees"};
+    TjsonClientDataSet jcdsQryDetail{"jcdsQryDetail"};
+    // The printers the slips go to; by default the system's (or PDF files in prints/).
+    void SetPrintPlatform(IPrintPlatform* printers) { printers_ = printers; }
+    // How long the screen stays after a printed slip before it closes (5 s).
+    void SetCloseDelayAfterPrint(int ms) { closeDelayAfterPrint_ = ms; }
+    const TPrintValues* PrintedValues() const { return printValue.get(); }
+    const TPrintRows* PrintedRows() const { return multiplelist.get(); }
+
+    // ---- records and password tabs (frmcheck_records.cpp)
+    // "结算单明细": the vehicle's slips over a date range
+    QLabel* Label9;
+    QDateEdit* DpDepartByInV;
+    QLabel* lbl1;
+    QDateEdit* dtpDpDepartByInVend;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn6;
+    QPushButton* repickprint;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn4;
+    QPushButton* BitBtn5;
+    TKtDbgridEh* KtDbgridEh5;
+    // "售票明细": the tickets sold per reported schedule of a day
+    QLabel* Label8;
+    QDateEdit* DpTicketDepart;
+    QPushButton* BitQryTickets;
+    QPushButton* BtnPreDay;
+    QPushButton* BtnNextDay;
+    TKtDbgridEh* KtDbgridEh3;
+    TKtDbgridEh* KtDbgridEh4;
+    // "修改密码": the vehicle's password
+    QLabel* Label11;
+    TKestEdit* KestEdtPassword;
+    QLabel* Label12;
+    TKestEdit* KestEdtPassword2;
+    QPushButton* BtnSavePas;
+    QLabel* LabSaveInfo;
+    QTimer* TimeLabSaveInfo;
+
+    TjsonClientDataSet jscdqryDepartinvoicesByorg{"jscdqryDepartinvoicesByorg"};
+    TjsonClientDataSet jscdQryReportSchs{"jscdQryReportSchs"};
+    TjsonClientDataSet jscdqryTicketsellsByVehicle{"jscdqryTicketsellsByVehicle"};
+    TjsonClientDataSet jsonCDSVehSave{"jsonCDSVehSave"};
+
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn6Click();
+    void jscdqryDepartinvoicesByorgAfterScroll();
+    void KtDbgridEh5GetCellParams(TKtDbgridEh& grid, TKtCellParams& params);
+    void BitQryTicketsClick();
+    void BtnPreDayClick();
+    void BtnNextDayClick();
+    void jscdQryReportSchsAfterScroll();
+    void KtDbgridEh4GetCellParams(TKtDbgridEh& grid, TKtCellParams& params);
+    void TabSheet5Show();
+    void BtnSavePasClick();
+    void TimeLabSaveInfoTimer();
+
     // Set by the login screen before the form is shown.
     std::int64_t vehicleid = 0;
 
@@ -96,6 +161,9 @@ public slots:
     void tmrfalshscheduleTimer();
     void TimerAutoCloseTimer();
     void PageControl1Change();
+    void BitBtn1Click();
+    void repickprintClick();
+    void BitBtn5Click();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -131,6 +199,34 @@ private:
     std::string CurrentReportId() const;
     DateTime DepartDate() const;
 
+    // the slip
+    void DeclareSlipDataSets();
+    bool initBillNo(const std::string& billtypecode);
+    bool checkBalanceBill();
+    void WarnAboutBills(const std::string& code);
+    bool HasCheckedUnprintedTicket();
+    void printInvoice(const std::string& departinvoicesno, bool isreprint);
+    void printSupplement();
+    struct TSlipSchedule;
+    enum class TSlipKind { Issue, Reprint, Supplement };
+    void PrintSlips(TjsonClientDataSet& slips, const TSlipSchedule& schedule, TSlipKind kind);
+    void FillPrintValues(const TjsonClientDataSet& slip, const TSlipSchedule& schedule, TSlipKind kind);
+    void AdvanceBillNo(const std::string& code);
+    TKestPrint& SlipPrinter();
+    void CloseAfterPrint();
+
+    // the records and password tabs
+    void CreateRecordTabs();
+    // Show time: tabs hidden unless App.ini [ui] records=1 / password=1, date pickers to `now`.
+    void PrepareRecordTabs(const DateTime& now);
+    void CreateSlipsTab();
+    void CreateSalesTab();
+    void CreatePasswordTab();
+    void DeclareRecordDataSets();
+    void qryDepartinvoices();
+    void qryReportSchs();
+    void SavePassword(const std::string& password);
+
     // ---- fields
     std::string comk;
     int BaudRate = 9600;
@@ -138,6 +234,17 @@ private:
     int stopminute = 0;
     TSeatPlanChecked* SeatPlanC = nullptr;
     std::unique_ptr<TSeatPicHelp> checktickethelp;
+    TKestPrint* billPrint = nullptr;          // made on the first print, owned by the form
+    std::shared_ptr<TPrintValues> printValue;
+    std::shared_ptr<TPrintRows> multiplelist;
+    std::string originaldepartinvoicesno;
+    std::int64_t vehiclereportidrep = 0;
+    std::int64_t scheduleplanidrep = 0;
+    std::string departstationrep, routenamerep, endstationrep, departtimerep, departdaterep, schedulecoderep;
+    IPrintPlatform* printers_ = nullptr;
+    std::unique_ptr<IPrintPlatform> ownPrinters_;
+    int closeDelayAfterPrint_ = 5000;
+    bool printedClosing_ = false;            // a slip was printed; the screen closes soon
 
     bool formShown_ = false;
     bool closing_ = false;

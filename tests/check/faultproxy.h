@@ -1,10 +1,12 @@
 #pragma once
 // A loopback server between the kiosk and stationd that passes every request on, except the
-// addresses told to fail: those answer HTTP 500 with the detail in <pre>, as a crashing
-// application server does.
+// addresses told to fail (HTTP 500 with the detail in <pre>, as a crashing application server
+// answers) and those given a fixed answer.
 #include <httplib.h>
 
+#include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -16,7 +18,13 @@ public:
     explicit FaultProxy(int stationPort) : stationPort_(stationPort)
     {
         server_.set_tcp_nodelay(true);
+        // Stopping waits for idle kept-alive connections; keep that wait short.
+        server_.set_keep_alive_timeout(1);
         server_.Post(R"(/KtBusWeb/(.*)\.action)", [this](const httplib::Request& req, httplib::Response& res) {
+            if (const auto canned = Canned(req.matches[1])) {
+                res.set_content(*canned, "application/json; charset=UTF-8");
+                return;
+            }
             if (Failing(req.matches[1])) {
                 res.status = 500;
                 res.set_content("<html><body><pre>数据库连接中断</pre></body></html>", "text/html; charset=UTF-8");
@@ -51,7 +59,20 @@ public:
         failing_.insert(address);
     }
 
+    // The address answers `json` (a whole answer) from now on.
+    void Answer(const std::string& address, const std::string& json)
+    {
+        std::lock_guard lock(mutex_);
+        canned_[address] = json;
+    }
+
 private:
+    std::optional<std::string> Canned(const std::string& address)
+    {
+        std::lock_guard lock(mutex_);
+        const auto found = canned_.find(address);
+        return found == canned_.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
     bool Failing(const std::string& address)
     {
         std::lock_guard lock(mutex_);
@@ -64,6 +85,7 @@ private:
     std::thread thread_;
     std::mutex mutex_;
     std::set<std::string> failing_;
+    std::map<std::string, std::string> canned_;
 };
 
 } // namespace kiosk::test

@@ -1,0 +1,87 @@
+#include "check/frmtickets.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "check/frmcheck_p.h"
+#include "core/dmpublic.h"
+
+namespace kiosk {
+
+using namespace checkscreen;
+
+TFrmTickets::TFrmTickets(QWidget* owner) : QDialog(owner)
+{
+    setObjectName("FrmTickets");
+    setWindowTitle("结算单售票明细信息");
+    setFont(ScreenFont(20));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowState(Qt::WindowMaximized);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    BtnClose = Button("BtnClose", "&关闭", Panel1);
+    connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);
+    auto* top = new QHBoxLayout(Panel1);
+    top->addStretch(1);
+    top->addWidget(BtnClose);
+
+    jscdqryTicketsellsByVehicle.SetRemoteServer(&DMPublic()->jcon);
+    jscdqryTicketsellsByVehicle.SetQueryAddress("checkticket/qryTicketsellsByVehicle");
+    jscdqryTicketsellsByVehicle.SetDataSourceName("departinvoicesMap");
+    for (const char* name : {"departdate", "vehiclereportid", "scheduleplanid", "departinvoicesno"})
+        AddParam(jscdqryTicketsellsByVehicle, ftString, name, ptInput);
+
+    KtDbgridEh4 = new TKtDbgridEh(this);
+    KtDbgridEh4->setObjectName("KtDbgridEh4");
+    KtDbgridEh4->SetRowSelect(true);
+    KtDbgridEh4->SetColumns({
+        {"departdate", "发车日期", 130, true, {fvtStaticText, "合计"}},
+        {"name", "线路名称", 150, false, {fvtCount, {}}},
+        {"ticketno", "票号", 150},
+        {"code", "班次号", 100},
+        {"departtime", "发车时间", 100},
+        {"reachname", "到站", 120},
+        {"seatno", "座位号", 80},
+        {"tickettypename", "票种", 90},
+        {"price", "票价", 90, true, {fvtSum, {}}},
+        {"dticketstatus", "状态", 90},
+    });
+    KtDbgridEh4->SetDataSet(&jscdqryTicketsellsByVehicle);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(Panel1);
+    layout->addWidget(KtDbgridEh4, 1);
+}
+
+void TFrmTickets::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (formShown_) return;
+    formShown_ = true;
+    FormShow();
+}
+
+void TFrmTickets::FormShow()
+{
+    try {
+        QueryTickets();
+    } catch (const std::exception& e) {
+        WriteLogLine("查询结算单售票明细操作失败：", e);
+    }
+}
+
+void TFrmTickets::QueryTickets()
+{
+    jscdqryTicketsellsByVehicle.Close();
+    const auto day = DateTime::Parse(departdate);
+    if (!day) throw Exception("'" + departdate + "' is not a valid date");
+    jscdqryTicketsellsByVehicle.ParamByName("departdate").SetAsString(day->Format("yyyy-mm-dd"));
+    jscdqryTicketsellsByVehicle.ParamByName("vehiclereportid").SetAsString(std::to_string(reportid));
+    jscdqryTicketsellsByVehicle.ParamByName("scheduleplanid").SetAsString(std::to_string(scheduleplanid));
+    jscdqryTicketsellsByVehicle.ParamByName("departinvoicesno").SetAsString(departinvoicesno);
+    jscdqryTicketsellsByVehicle.Open();
+}
+
+} // namespace kiosk
