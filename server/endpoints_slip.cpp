@@ -171,9 +171,10 @@ void SlipsOfVehicle(Call& c)
                                      (SELECT count(*) FROM ticket t WHERE t.vehiclereportid = d.vehiclereportid
                                         AND t.ischecked = 1 AND t.status = '0'),
                                      d.ticketnum, d.balanceamount, d.scheduleplanid, d.vehiclereportid,
-                                     d.vehiclereportid, d.id, d.totalamount
+                                     d.vehiclereportid, d.id, d.totalamount, ds.name
                               FROM departinvoice d JOIN scheduleplan p ON p.id = d.scheduleplanid
                               JOIN route rt ON rt.id = p.routeid JOIN station es ON es.id = p.endstationid
+                              JOIN station ds ON ds.id = p.departstationid
                               JOIN vehicle v ON v.id = d.vehicleid
                               WHERE d.vehicleid = ?1 AND d.departdate BETWEEN ?2 AND ?3
                                 AND (?4 IS NULL OR d.printorgid = ?4)
@@ -233,7 +234,7 @@ void AddSlipEndpoints(std::vector<Endpoint>& e)
                  {D("departdate"), S("stationname", 50), S("routename", 50), S("code", 20), S("departtime", 10),
                   S("vehicleno", 20), S("departinvoicesno", 20), S("departstatus", 30), I("tickets"), I("ticketnum"),
                   N("balanceamount"), L("scheduleplanid"), L("vehiclereportid"), L("reportid"), L("id"),
-                  N("totalamount")},
+                  N("totalamount"), S("departstation", 50)},
                  false, SlipsOfVehicle});
     e.push_back({"checkticket/QryReportSchs", "departinvoicesMap", {},
                  {L("reportid"), L("scheduleplanid"), S("code", 20), S("departtime", 10), S("routename", 50),

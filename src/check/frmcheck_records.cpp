@@ -52,7 +52,17 @@ TKestEdit* PasswordEdit(const char* name, QWidget* parent)
     edit->setStyleSheet("lineedit-password-character: 42;");
     edit->setMaxLength(50);
     edit->setFont(ScreenFont(28));
+    edit->setMinimumWidth(420);
     return edit;
+}
+
+TKtDbgridEh* RecordGrid(const char* name, QWidget* parent)
+{
+    auto* grid = new TKtDbgridEh(parent);
+    grid->setObjectName(name);
+    grid->setFont(ScreenFont(20));
+    grid->SetRowSelect(true);
+    return grid;
 }
 
 bool HasRows(const TDataSet& ds) { return ds.Active() && !ds.IsEmpty(); }
@@ -106,9 +116,7 @@ void TFrmCheck::CreateSlipsTab()
         row->addWidget(w);
     row->addStretch(1);
 
-    KtDbgridEh5 = new TKtDbgridEh(TabSheet2);
-    KtDbgridEh5->setObjectName("KtDbgridEh5");
-    KtDbgridEh5->SetRowSelect(true);
+    KtDbgridEh5 = RecordGrid("KtDbgridEh5", TabSheet2);
     KtDbgridEh5->SetColumns({
         {"departdate", "发车日期", 130, true, {fvtStaticText, "合计"}},
         {"stationname", "终点站", 110},
@@ -150,16 +158,12 @@ void TFrmCheck::CreateSalesTab()
         row->addWidget(w);
     row->addStretch(1);
 
-    KtDbgridEh3 = new TKtDbgridEh(TabSheet3);
-    KtDbgridEh3->setObjectName("KtDbgridEh3");
-    KtDbgridEh3->setFixedWidth(260);
-    KtDbgridEh3->SetRowSelect(true);
-    KtDbgridEh3->SetColumns({{"code", "班次号", 100}, {"departtime", "发车时间", 100}});
+    KtDbgridEh3 = RecordGrid("KtDbgridEh3", TabSheet3);
+    KtDbgridEh3->setFixedWidth(300);
+    KtDbgridEh3->SetColumns({{"code", "班次号", 120}, {"departtime", "发车时间", 120}});
     KtDbgridEh3->SetDataSet(&jscdQryReportSchs);
 
-    KtDbgridEh4 = new TKtDbgridEh(TabSheet3);
-    KtDbgridEh4->setObjectName("KtDbgridEh4");
-    KtDbgridEh4->SetRowSelect(true);
+    KtDbgridEh4 = RecordGrid("KtDbgridEh4", TabSheet3);
     KtDbgridEh4->SetColumns({
         {"departdate", "发车日期", 130, true, {fvtStaticText, "合计"}},
         {"departinvoicesno", "结算单号", 120},

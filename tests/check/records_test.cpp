@@ -15,6 +15,7 @@
 #include "core/sysfactory.h"
 #include "core/sysservice.h"
 #include "faultproxy.h"
+#include "print/qt/qtprintplatform.h"
 #include "seatplan/seatplanloader.h"
 #include "support/qtapp.h"
 #include "support/recordingdialog.h"
@@ -177,6 +178,26 @@ TEST_F(RecordTabs, TheSlipListShowsTheVehiclesSlipsWithFootersAndYellowWhereTick
     ASSERT_EQ(slips.RecordCount(), 1);
     EXPECT_EQ(SlipColour(0), QColor(Qt::yellow));
     EXPECT_TRUE(dialogs->calls.empty());
+}
+
+TEST_F(RecordTabs, AReprintPrintsTheScheduleOfTheSelectedSlip)
+{
+    TQtPrintPlatform printers(home.str(), TQtPrintPlatform::Mode::Pdf);
+    Open();
+    form->SetPrintPlatform(&printers);
+    form->BitBtn2->click();
+    ASSERT_EQ(form->jscdqryDepartinvoicesByorg.RecordCount(), 1);
+    form->repickprint->click();
+    const auto* values = form->PrintedValues();
+    ASSERT_NE(values, nullptr);
+    EXPECT_EQ(values->at("invoicesno"), "00030001");
+    EXPECT_EQ(values->at("schedulecode"), "K0700");
+    EXPECT_EQ(values->at("departdate"), "2024-05-01");
+    EXPECT_EQ(values->at("departtime"), "07:00");
+    EXPECT_EQ(values->at("endstation"), "肇庆");
+    EXPECT_EQ(values->at("departstation"), "广州");
+    EXPECT_EQ(values->at("route"), form->jscdqryDepartinvoicesByorg.FieldByName("routename").AsString());
+    EXPECT_FALSE(values->at("route").empty());
 }
 
 TEST_F(RecordTabs, TheDayButtonsStepTheDateValueAcrossTheMonthEnd)
