@@ -1,5 +1,7 @@
 // The kiosk program: registers the services, builds the data module, the main window and the
 // plug-in manager, runs the start-up checks and then the message loop.
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -62,6 +64,8 @@ int RunKiosk(const KioskOptions& options)
         TPluginMgr pluginMgr(&mainWindow, options.home);
         pluginMgr.Init();
         if (!mainWindow.ExitRequested()) {
+            // The kiosk fills the screen also where no window manager maximises it.
+            if (const QScreen* screen = QGuiApplication::primaryScreen()) mainWindow.setGeometry(screen->availableGeometry());
             mainWindow.show();
             ReportStartupTime(mainWindow);
             ScheduleScreenshot(mainWindow, options);

@@ -1,6 +1,7 @@
 #include "check/frmcheck.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -347,6 +348,9 @@ void TFrmCheck::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (formShown_) return;
     formShown_ = true;
+    // Without a window manager (a bare X server, some kiosk set-ups) nobody maximises the
+    // window: it takes the screen itself.
+    if ((windowState() & Qt::WindowMaximized) && screen()) setGeometry(screen()->availableGeometry());
     Guarded([this] { FormShow(); });
 }
 
