@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -199,6 +200,7 @@ void TFrmMainNew::SetUpVehicleLookup()
     KestVehicle->SetHDBGColumns({{"name", "车牌号码", 200}, {"seatnum", "座位数", 140}});
     // Rows a finger can pick on the touch screen.
     KestVehicle->HelpGrid()->setFont(KioskFont(34));
+    KestVehicle->HelpGrid()->horizontalHeader()->setFont(KioskFont(24));
     connect(KestVehicle, &TKestEdit::OnKeyPress, this, &TFrmMainNew::KestVehicleKeyPress);
     connect(KestVehicle, &TKestEdit::OnExit, this, &TFrmMainNew::KestVehicleExit);
     connect(KestVehicle, &TKestEdit::OnIdChange, this, &TFrmMainNew::KestVehicleIdChange);

@@ -70,7 +70,9 @@ protected:
         FreeFactoryManager();
         RegisterCoreServices(home->str());
         dialogs = test::RegisterRecordingDialog();
+        // The kiosk's staff account as the demo station logs it in.
         auto user = std::make_shared<TLoginUserInfo>();
+        user->OrgID = 11;
         user->StationID = 101;
         GetSysInfo()->setLoginUserInfo(user);
         dm = std::make_unique<TDMPublic>();
@@ -415,7 +417,8 @@ TEST_F(DriverLogin, scheduleTabsListTheDayAndLogFailures)
 
 // ---------------------------------------------------------------- how it looks
 
-// KIOSK_LOGIN_SCREENSHOT=DIR saves the login tab with a lookup open and the two lists as PNG.
+// KIOSK_LOGIN_SCREENSHOT=DIR saves the login tab (empty, with a lookup open, after a failed
+// login) and the two lists as PNG files.
 TEST_F(DriverLogin, screenshotsOnRequest)
 {
     const char* dir = std::getenv("KIOSK_LOGIN_SCREENSHOT");
@@ -424,6 +427,9 @@ TEST_F(DriverLogin, screenshotsOnRequest)
     Focus(form->KestVehicle);
     QTest::keyClicks(form->KestVehicle, "A");
     form->grab().save(QString(dir) + "/login-lookup.png");
+    TypeId(kNobody);
+    QTest::keyClick(form->edtUserpwd, Qt::Key_Return);
+    form->grab().save(QString(dir) + "/login-failed.png");
     for (int index : {1, 2}) {
         form->pagecontrl->setCurrentIndex(index);
         Settle();

@@ -56,12 +56,14 @@ TEST_F(MainWindow, clockPanelOnAMondayMorning)
     TFrmMainNew form;
     // No ID card reader here: showing the window says so in a box, which is closed.
     QString hint;
-    QTimer::singleShot(0, [&] {
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             hint = box->text();
             box->accept();
         }
     });
+    closer.start(20);
     form.show();
     EXPECT_EQ(hint, "连接身份证读卡器失败,请连接好后,重新打开本模块！");
     EXPECT_FALSE(form.initIdcard);
