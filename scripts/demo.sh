@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # The demo: installs what is missing, builds (release), starts the demo station server on a
 # free loopback port with fresh demo data, writes an App.ini for it into demo/ and starts the
-# kiosk there. Without a display the kiosk runs under Xvfb and leaves a screenshot of its main
-# window in demo/. Stopping the kiosk stops the server.
+# kiosk there. Without a display the kiosk plays one driver's day by itself under Xvfb (log in,
+# check a typed and a scanned ticket, print the slip, the check screen closing) and leaves a
+# screenshot of each screen and the slip PDF in demo/road/. Stopping the kiosk stops the server.
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/scripts/install-deps.sh"
 build="${KIOSK_DEMO_BUILD:-$top/build-demo}"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKIOSK_BUILD_BENCH=OFF > /dev/null
-cmake --build "$build" --parallel "$(nproc)" --target kiosk stationd termb lay-card
+cmake --build "$build" --parallel "$(nproc)" --target kiosk kiosk-road stationd termb lay-card
 
 demo="${KIOSK_DEMO_HOME:-$top/demo}"
 mkdir -p "$demo"
@@ -50,7 +51,11 @@ TXT
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$build/bin/kiosk" --home "$demo"
 else
-  shot="$demo/main-window.png"
-  xvfb-run -a -s "-screen 0 1920x1080x24" "$build/bin/kiosk" --home "$demo" --screenshot "$shot" --quit
-  echo "No display: the kiosk ran under Xvfb; its main window is in $shot"
+  road="$demo/road"
+  rm -rf "$road" "$demo/prints"
+  echo "No display: the kiosk plays the road by itself under Xvfb"
+  xvfb-run -a -s "-screen 0 1920x1080x24" "$build/bin/kiosk-road" --home "$demo" --road-out "$road"
+  pdftoppm -r 100 -png -singlefile "$road/slip.pdf" "$road/slip" 2>/dev/null || true
+  echo "Screens of the road and the slip (slip.pdf, slip.png) are in $road:"
+  ls -1 "$road"
 fi

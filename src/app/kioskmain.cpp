@@ -1,5 +1,5 @@
-// The kiosk program: registers the services, builds the data module, the main window and the
-// plug-in manager, runs the start-up checks and then the message loop.
+#include "app/kioskmain.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -22,9 +22,9 @@
 #define KIOSK_VERSION "0.0.0"
 #endif
 
-namespace {
+namespace kiosk {
 
-using namespace kiosk;
+namespace {
 
 const auto g_started = std::chrono::steady_clock::now();
 
@@ -48,7 +48,7 @@ void ScheduleScreenshot(TFrmMainNew& window, const KioskOptions& options)
     });
 }
 
-int RunKiosk(const KioskOptions& options)
+int RunKiosk(const KioskOptions& options, const AfterShow& afterShow)
 {
     const TIniFile appIni(options.home + "App.ini");
     MainWindowOptions windowOptions;
@@ -69,6 +69,7 @@ int RunKiosk(const KioskOptions& options)
             mainWindow.show();
             ReportStartupTime(mainWindow);
             ScheduleScreenshot(mainWindow, options);
+            if (afterShow) afterShow(mainWindow);
         }
         exitCode = QApplication::exec();
         FactoryManager().ReleaseInstances();
@@ -79,7 +80,7 @@ int RunKiosk(const KioskOptions& options)
 
 } // namespace
 
-int main(int argc, char** argv)
+int KioskMain(int argc, char** argv, const AfterShow& afterShow)
 {
     const KioskOptions options = ParseKioskOptions(argc, argv);
     if (options.help) {
@@ -102,9 +103,11 @@ int main(int argc, char** argv)
     {
         TKioskApplication app(argc, argv);
         InstallFontSubstitutes();
-        exitCode = RunKiosk(options);
+        exitCode = RunKiosk(options, afterShow);
     }
     FreeSysService();
     FreeFactoryManager();
     return exitCode;
 }
+
+} // namespace kiosk

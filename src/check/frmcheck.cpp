@@ -146,8 +146,9 @@ void TFrmCheck::CreateCheckTab()
     KtDbgridEh6 = new TKtDbgridEh(TabSheet1);
     KtDbgridEh6->setObjectName("KtDbgridEh6");
     KtDbgridEh6->setFixedWidth(297);
+    KtDbgridEh6->setFont(ScreenFont(18));
     KtDbgridEh6->SetRowSelect(true);
-    KtDbgridEh6->SetColumns({{"id", "id", 0, false}, {"name", "班次号", 110}, {"departdate", "发车时间", 170}});
+    KtDbgridEh6->SetColumns({{"id", "id", 0, false}, {"name", "班次号", 80}, {"departdate", "发车时间", 180}});
     KtDbgridEh6->SetDataSet(&jsonClientDataSetsch);
     body->addWidget(KtDbgridEh6);
     body->addWidget(CreateTicketArea(), 1);
@@ -563,6 +564,9 @@ void TFrmCheck::CreateSeatPlan()
 {
     SeatPlanC = new TSeatPlanChecked(Panel2);
     SeatPlanC->setObjectName("SeatPlanC");
+    // Two lines of seat text under a 48-pixel seat picture fit the 95 × 100 cells; the screen's
+    // 35-pixel font would leave no room for the picture.
+    SeatPlanC->setFont(ScreenFont(16));
     SeatPlanC->setShowHint(false);
     SeatPlanC->setContextMenuPolicy(Qt::NoContextMenu);
     SeatPlanC->setDefaultcellwidth(95);

@@ -1,0 +1,156 @@
+// kiosk-road: the kiosk itself, playing one driver's day by itself for the headless demo. It
+// starts exactly as `kiosk` does, then, on the real screens and through the real devices:
+// logs driver 张建国 in by his ID number on the keypad, checks one ticket typed and one scanned
+// on a pseudo-terminal scanner, prints the slip (to a PDF when no printer is installed) and
+// waits for the check screen to close. Each screen is saved as a PNG in the output folder,
+// with the slip as slip.pdf.
+//
+//   kiosk-road --home DIR --road-out DIR [kiosk options]
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "app/kioskmain.h"
+#include "check/frmcheck.h"
+#include "check/frmdialogs.h"
+#include "core/sysservice.h"
+#include "kiosk/frmmainnew.h"
+#include "platform/inifile.h"
+
+namespace fs = std::filesystem;
+using namespace kiosk;
+
+namespace {
+
+constexpr const char* kDriverId = "440101198001010011";  // 张建国, 粤A12345
+constexpr const char* kTypedTicket = "11011";
+constexpr const char* kScannedTicket = "0000011012\r\n";
+
+struct Road {
+    fs::path out;
+    int masterFd = -1;  // the scanner's side of the pseudo-terminal
+    bool finished = false;
+};
+
+Road g_road;
+
+void Say(const std::string& text) { std::printf("kiosk-road: %s\n", text.c_str()); std::fflush(stdout); }
+
+void Shot(QWidget& window, const char* name)
+{
+    const fs::path file = g_road.out / name;
+    window.grab().save(QString::fromStdString(file.string()), "PNG");
+    Say("screen saved to " + file.string());
+}
+
+// A pseudo-terminal stands in for the scanner; App.ini names its device before the check
+// screen reads it.
+void PlugInScanner()
+{
+    g_road.masterFd = posix_openpt(O_RDWR | O_NOCTTY);
+    if (g_road.masterFd < 0 || grantpt(g_road.masterFd) != 0 || unlockpt(g_road.masterFd) != 0) {
+        Say("no pseudo-terminal: the scan is left out");
+        return;
+    }
+    TIniFile ini(GetSysInfo()->AppPath() + "App.ini");
+    ini.WriteString("server", "com", ptsname(g_road.masterFd));
+}
+
+void Scan(const char* code)
+{
+    if (g_road.masterFd < 0) return;
+    const std::string bytes = code;
+    if (::write(g_road.masterFd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) Say("scan not sent");
+}
+
+void KeepSlip()
+{
+    const fs::path prints = fs::path(GetSysInfo()->AppPath()) / "prints";
+    std::error_code ec;
+    fs::path newest;
+    for (const auto& f : fs::directory_iterator(prints, ec))
+        if (f.path().extension() == ".pdf" && (newest.empty() || f.last_write_time() > fs::last_write_time(newest)))
+            newest = f.path();
+    if (newest.empty()) {
+        Say("no slip was printed");
+        return;
+    }
+    fs::copy_file(newest, g_road.out / "slip.pdf", fs::copy_options::overwrite_existing, ec);
+    Say("slip printed to " + newest.string() + " (copied to " + (g_road.out / "slip.pdf").string() + ")");
+}
+
+void ConfirmPrint()
+{
+    auto* box = qobject_cast<TFrmDialogs*>(QApplication::activeModalWidget());
+    if (!box) return;
+    Shot(*box, "4-confirm.png");
+    box->BitBtn1->click();
+}
+
+// Runs inside the check screen's modal loop.
+void WorkOnCheckScreen()
+{
+    TFrmCheck* check = FrmCheck;
+    if (!check || !check->isVisible()) {
+        QTimer::singleShot(200, WorkOnCheckScreen);
+        return;
+    }
+    QTest::qWait(500);
+    Shot(*check, "2-check-screen.png");
+    Say(std::string("typing ticket ") + kTypedTicket);
+    QTest::keyClicks(check->KestEdtTicketNO, kTypedTicket);
+    QTest::keyClick(check->KestEdtTicketNO, Qt::Key_Return);
+    Say("scanning ticket 0000011012");
+    Scan(kScannedTicket);
+    QTest::qWait(1000);
+    Say("status line: " + check->lbl2->text().toStdString() + ", checked " + check->LabChecks->text().toStdString() +
+        check->LabSeats->text().toStdString());
+    Shot(*check, "3-checked.png");
+    QTimer::singleShot(500, ConfirmPrint);
+    check->BitBtn1->click();
+    QTest::qWait(300);
+    Shot(*check, "5-printed.png");
+    KeepSlip();
+}
+
+void Start(TFrmMainNew& main)
+{
+    QTimer::singleShot(1000, &main, [&main] {
+        Shot(main, "1-login.png");
+        PlugInScanner();
+        Say(std::string("logging in by ID number ") + kDriverId);
+        main.edtUserpwd->setFocus();
+        QTest::keyClicks(main.edtUserpwd, kDriverId);
+        QTimer::singleShot(0, WorkOnCheckScreen);
+        main.BitBtnkeyok->click();  // returns when the check screen has closed
+        QTest::qWait(300);
+        Shot(main, "6-after-close.png");
+        g_road.finished = true;
+        main.ExitApplication();
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::string(argv[i]) == "--road-out") g_road.out = argv[i + 1];
+    if (g_road.out.empty()) {
+        std::fputs("usage: kiosk-road --home DIR --road-out DIR [kiosk options]\n", stderr);
+        return 2;
+    }
+    std::error_code ec;
+    fs::create_directories(g_road.out, ec);
+    const int code = KioskMain(argc, argv, Start);
+    if (g_road.masterFd >= 0) ::close(g_road.masterFd);
+    return code != 0 ? code : (g_road.finished ? 0 : 1);
+}
