@@ -1,8 +1,11 @@
-// A long day at one line bus: KIOSK_SOAK_CHECKS (default 300) line-work tickets checked through
-// the check screen against one stationd, one check in every 100 failing on the way (an error page
-// or a page that is not JSON) and checked again after it. Every check must pass, the counters
-// follow, the resident set must not grow without bound and the log stays one well-formed line
-// per entry. The figures go to the test's output.
+// A long day at the check screen: KIOSK_SOAK_CHECKS (default 400) line-work checks through the
+// screen, in rounds of KIOSK_SOAK_ROUND (default 100) checks on a fresh stationd, each round on a
+// new screen the way one login per bus opens one (the screen fetches the report's whole list of
+// checked tickets after every check, so one endless round would measure that list, not the
+// screen). One check in every 100 fails on the way (an error page or a page that is not JSON) and
+// is checked again after it. Every check must pass and count, the log stays one well-formed line
+// per entry, and the resident set, taken at the end of every round, must not keep growing after
+// the first two rounds. The figures go to the test's output.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -17,63 +20,89 @@ namespace kiosk::test {
 namespace {
 
 constexpr int kFaultEvery = 100;
+constexpr double kMB = 1024.0 * 1024.0;
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
-int SoakChecks()
+int Setting(const char* name, int fallback)
 {
-    const char* text = std::getenv("KIOSK_SOAK_CHECKS");
-    const int checks = text ? std::atoi(text) : 300;
-    return checks > 0 ? checks : 300;
+    const char* text = std::getenv(name);
+    const int value = text ? std::atoi(text) : fallback;
+    return value > 0 ? value : fallback;
 }
 
-TEST(CheckSoak, ChecksAllDayWithoutLeaksCrashesOrBrokenLogLines)
-{
-    const int checks = SoakChecks();
-    const int extra = checks > kDemoLineTickets ? checks - kDemoLineTickets : 0;
-    stationd::test::Stationd station({true, {"--line-tickets", std::to_string(extra)}});
-    FaultStation front(station.Port());
-    CheckDesk desk;
-    desk.SetServer(front.URLHost());
-    desk.Open(kLineBus);
-    const int checkedBefore = desk.Form().LabChecks->text().toInt();
+struct Soak {
+    int checks = 0;
+    int faults = 0;
+    std::vector<std::size_t> rssAfterRound;
+};
 
-    const int warmUp = std::min(100, checks / 2);
-    std::size_t rssWarm = 0;
-    int faults = 0, notPassed = 0;
-    for (int n = 0; n < checks; ++n) {
+// One round: a fresh stationd behind the front server, a new screen for 粤A23456, `count` checks.
+void RunRound(CheckDesk& desk, FaultStation& front, int count, Soak& soak)
+{
+    desk.Close();
+    stationd::test::Stationd station(
+        {true, {"--line-tickets", std::to_string(count > kDemoLineTickets ? count - kDemoLineTickets : 0)}});
+    front.SetStationPort(station.Port());
+    desk.Open(kLineBus);
+    const int before = desk.Form().LabChecks->text().toInt();
+    for (int n = 0; n < count; ++n, ++soak.checks) {
         const QString ticketno = LineTicket(n);
-        if (n % kFaultEvery == kFaultEvery / 2) {
+        if (soak.checks % kFaultEvery == kFaultEvery / 2) {
             const QString counted = desk.Form().LabChecks->text();
-            front.Set(faults++ % 2 ? TFault::NotJson : TFault::Http500, "checkticket/checkbyTicketno");
+            front.Set(soak.faults++ % 2 ? TFault::NotJson : TFault::Http500, "checkticket/checkbyTicketno");
             desk.Check(ticketno);
             front.Clear();
             ASSERT_EQ(desk.Form().LabChecks->text(), counted) << ticketno.toStdString();
         }
         desk.Check(ticketno);
         QApplication::processEvents();
-        if (!desk.Form().lbl2->text().startsWith("检票成功")) {
-            ++notPassed;
-            ADD_FAILURE() << ticketno.toStdString() << ": " << desk.Form().lbl2->text().toStdString();
-        }
-        if (n + 1 == warmUp) rssWarm = ResidentBytes();
-        if (notPassed > 5) break;
+        ASSERT_TRUE(desk.Form().lbl2->text().startsWith("检票成功")) << ticketno.toStdString() << ": "
+                                                                     << desk.Form().lbl2->text().toStdString();
     }
-    const std::size_t rssEnd = ResidentBytes();
+    EXPECT_EQ(desk.Form().LabChecks->text().toInt(), before + count);
+    desk.Close();
+    soak.rssAfterRound.push_back(ResidentBytes());
+}
 
-    EXPECT_EQ(desk.Form().LabChecks->text().toInt(), checkedBefore + checks);
-    EXPECT_TRUE(desk.Form().isVisible());
+TEST(CheckSoak, ChecksAllDayWithoutLeaksCrashesOrBrokenLogLines)
+{
+    const int checks = Setting("KIOSK_SOAK_CHECKS", 400);
+    const int round = Setting("KIOSK_SOAK_ROUND", 100);
+    stationd::test::Stationd placeholder;
+    FaultStation front(placeholder.Port());
+    CheckDesk desk;
+    desk.SetServer(front.URLHost());
+    Soak soak;
+    while (soak.checks < checks && !testing::Test::HasFatalFailure())
+        RunRound(desk, front, std::min(round, checks - soak.checks), soak);
+    ASSERT_FALSE(testing::Test::HasFatalFailure());
+
     EXPECT_TRUE(desk.Dialogs().calls.empty());
     const std::string log = desk.Log();
     EXPECT_EQ(MalformedLogLines(log), std::vector<std::string>{});
-    std::size_t failures = 0;
+    int failures = 0;
     for (auto at = log.find("检票操作失败："); at != std::string::npos; at = log.find("检票操作失败：", at + 1)) ++failures;
-    EXPECT_EQ(failures, static_cast<std::size_t>(faults));
+    EXPECT_EQ(failures, soak.faults);
 
-    const double mb = 1024.0 * 1024.0;
-    std::cout << "soak: " << checks << " checks, " << faults << " faults; RSS after " << warmUp << " checks "
-              << rssWarm / mb << " MB, at the end " << rssEnd / mb << " MB, growth " << (double(rssEnd) - double(rssWarm)) / mb
-              << " MB\n";
-    testing::Test::RecordProperty("checks", checks);
-    testing::Test::RecordProperty("rss_growth_kb", static_cast<int>((double(rssEnd) - double(rssWarm)) / 1024));
+    std::cout << "soak: " << soak.checks << " checks in " << soak.rssAfterRound.size() << " rounds, " << soak.faults
+              << " failing on the way; RSS after each round (MB):";
+    for (std::size_t rss : soak.rssAfterRound) std::cout << ' ' << rss / kMB;
+    std::cout << '\n';
+    // The first two rounds warm up (fonts, caches, the allocator's pools); after them the resident
+    // set stays within a few hundred kB in a plain build. The sanitizers keep freed memory in
+    // quarantine, so there the figures are only reported.
+    if (soak.rssAfterRound.size() >= 4) {
+        const double growth = (double(soak.rssAfterRound.back()) - double(soak.rssAfterRound[1])) / kMB;
+        std::cout << "soak: RSS growth after the first two rounds " << growth << " MB\n";
+        testing::Test::RecordProperty("rss_growth_kb", static_cast<int>(growth * 1024));
+        if (!kSanitized) {
+            EXPECT_LT(growth, 2.0);
+        }
+    }
 }
 
 } // namespace
