@@ -606,6 +606,11 @@ void TFrmCheck::KestEdtTicketNOChange()
         CheckTicket(ticketno);
     } catch (const std::exception& e) {
         WriteLogLine("检票操作失败：", e);
+        // The check did not pass: the status line must not keep the former passenger's
+        // "检票成功！", where it would read as this ticket's.
+        lbl2->setText(QString::fromStdString("检票操作失败：" + std::string(e.what())));
+        KestEdtTicketNO->clear();
+        KestEdtTicketNO->setFocus();
     }
     checking_ = false;
     RunPendingScans();
@@ -655,7 +660,12 @@ void TFrmCheck::CheckTicket(const std::string& ticketno)
     }
     refreshCheckInfo();
     lbl2->setText(QString::fromStdString(msg));
-    MoveToReportedSchedule(ticketno);
+    try {
+        MoveToReportedSchedule(ticketno);
+    } catch (const std::exception& e) {
+        // The ticket is checked; only the move to its schedule failed.
+        WriteLogLine("检票操作失败：", e);
+    }
     KestEdtTicketNO->clear();
 }
 

@@ -121,8 +121,22 @@ TEST_F(CheckScreen, AFailingCheckIsLoggedAndNothingCountsAsChecked)
     Open(kBusK0830);
     Type("11013");
     EXPECT_NE(Log().find("检票操作失败："), std::string::npos);
+    EXPECT_TRUE(form->lbl2->text().startsWith("检票操作失败：")) << form->lbl2->text().toStdString();
     EXPECT_EQ(Checks(), 10);
     EXPECT_EQ(SeatState(13), "2");
+}
+
+TEST_F(CheckScreen, AFailingReportCheckKeepsThePassedCheck)
+{
+    test::FaultProxy proxy(station.Port());
+    proxy.Fail("checkticket/qryIssamerep");
+    SetServer(proxy.URLHost());
+    Open(kBusK0830);
+    Type("11014");
+    EXPECT_TRUE(form->lbl2->text().startsWith("检票成功！14号座")) << form->lbl2->text().toStdString();
+    EXPECT_EQ(Checks(), 11);
+    EXPECT_NE(Log().find("检票操作失败："), std::string::npos);
+    EXPECT_TRUE(form->KestEdtTicketNO->text().isEmpty());
 }
 
 TEST_F(CheckScreen, ATicketOfTheOtherReportedScheduleMovesTheScreenThere)

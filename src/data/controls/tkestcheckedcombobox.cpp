@@ -198,9 +198,13 @@ void TKestCheckedComboBox::CheckById(bool, std::int64_t id)
 std::string TKestCheckedComboBox::GetSelectID() const
 {
     std::string ids;
-    for (const TCommInfo& item : items_)
-        if (item.IsSelected) ids += (ids.empty() ? "" : ",") + std::to_string(item.ID);
-    return ids.empty() ? ids : "(" + ids + ")";
+    for (const TCommInfo& item : items_) {
+        if (!item.IsSelected) continue;
+        ids += ids.empty() ? '(' : ',';
+        ids += std::to_string(item.ID);
+    }
+    if (!ids.empty()) ids += ')';
+    return ids;
 }
 
 std::string TKestCheckedComboBox::CheckedNames() const
