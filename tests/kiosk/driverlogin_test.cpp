@@ -344,6 +344,14 @@ TEST_F(DriverLogin, icCardLogsInItsVehicleAndIsForgottenAfterwards)
     Settle();
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[1].plate, "粤A34567");
+
+    // And an ID card login after an IC card login is the ID card holder's.
+    form->CardNotify({0, 0xA1B2C3D4, "A1B2C3D4"});
+    TIDCard card;
+    card.FID = kLi;
+    form->cardfound(card);
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_EQ(shown[3].plate, "粤A23456");
 }
 
 TEST_F(DriverLogin, readerThatRefusesTheWindowIsAWarning)
