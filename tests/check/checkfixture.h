@@ -102,13 +102,17 @@ protected:
     int Checks() const { return form->LabChecks->text().toInt(); }
     std::string SeatState(int seat) const { return (*form->SeatPicHelp()->seatsStatus)[seat]; }
 
-    void SetParameter(const std::string& code, const std::string& value) const
+    // Changes the station's data behind its back.
+    void Sql(const std::string& sql) const
     {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(station.Database().c_str(), &db), SQLITE_OK);
-        const std::string sql = "UPDATE parameter SET value = '" + value + "' WHERE code = '" + code + "'";
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
         sqlite3_close(db);
+    }
+    void SetParameter(const std::string& code, const std::string& value) const
+    {
+        Sql("UPDATE parameter SET value = '" + value + "' WHERE code = '" + code + "'");
     }
 
     TempFolder home;

@@ -2,95 +2,28 @@
 // 2024-05-01), offscreen: the slips of 粤A34567 with their colours, reprint selection and ticket
 // list, the sold tickets per reported schedule, stepping the day, the password change and which
 // tabs the kiosk offers.
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
 #include <QApplication>
 #include <QTimer>
 
-#include "check/frmcheck.h"
 #include "check/frmtickets.h"
-#include "core/coreservices.h"
-#include "core/dmpublic.h"
-#include "core/sysfactory.h"
-#include "core/sysservice.h"
+#include "checkfixture.h"
 #include "faultproxy.h"
 #include "print/qt/qtprintplatform.h"
-#include "seatplan/seatplanloader.h"
-#include "support/qtapp.h"
-#include "support/recordingdialog.h"
-#include "support/stationd_fixture.h"
-#include "support/tempfolder.h"
 
 namespace kiosk {
 namespace {
 
 constexpr std::int64_t kBusK0700 = 73; // 粤A34567: K0700 departed with slip 00030001
 
-class RecordTabs : public testing::Test {
+class RecordTabs : public test::CheckScreen {
 protected:
-    static void SetUpTestSuite() { test::EnsureApplication(); }
-
     void SetUp() override
     {
-        DateTime::SetNowSource([] { return DateTime::FromParts(2024, 5, 1, 10, 0, 0); });
-        FreeSysService();
-        FreeFactoryManager();
-        RegisterCoreServices(home.str());
-        dialogs = test::RegisterRecordingDialog();
-        module = std::make_unique<TDMPublic>();
-        SetServer("http://127.0.0.1:" + std::to_string(station.Port()) + "/KtBusWeb/");
-        auto user = std::make_shared<TLoginUserInfo>();
-        user->OrgID = 11;
-        user->StationID = 101;
-        user->_automin = 60;
-        GetSysInfo()->setLoginUserInfo(user);
-        GetSysInfo()->setBillLength({{"Ticket", 10}, {"BalanceBill", 8}});
-        GetSysInfo()->setLocalHostAddress("127.0.0.1");
+        CheckScreen::SetUp();
         home.Write("App.ini", "[server]\ncom=/dev/no-scanner-here\n[ui]\nrecords=1\npassword=1\n");
     }
 
-    void TearDown() override
-    {
-        form.reset();
-        SetSeatPlanConnection(nullptr);
-        module.reset();
-        FreeSysService();
-        FreeFactoryManager();
-        DateTime::SetNowSource({});
-    }
-
-    void SetServer(const std::string& url)
-    {
-        module->jcon.SetURLHost(url);
-        SetSeatPlanConnection(&module->jcon);
-    }
-
-    TFrmCheck& Open(std::int64_t vehicle = kBusK0700)
-    {
-        form = std::make_unique<TFrmCheck>(nullptr);
-        form->KestEdtVehicleNo->SetText("粤A34567");
-        form->vehicleid = vehicle;
-        form->resize(1600, 900);
-        form->show();
-        return *form;
-    }
-
-    std::string Log() const
-    {
-        std::string all;
-        if (std::filesystem::exists(home / "error"))
-            for (const auto& file : std::filesystem::directory_iterator(home / "error")) all += test::ReadFile(file.path());
-        return all;
-    }
-
-    void Sql(const std::string& sql) const
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(station.Database().c_str(), &db), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-        sqlite3_close(db);
-    }
+    TFrmCheck& Open(std::int64_t vehicle = kBusK0700) { return CheckScreen::Open(vehicle); }
 
     std::string StoredPassword() const
     {
@@ -122,12 +55,6 @@ protected:
         form->KestEdtPassword2->setText(confirmation);
         form->BtnSavePas->click();
     }
-
-    test::TempFolder home;
-    stationd::test::Stationd station;
-    std::shared_ptr<test::TRecordingDialog::Script> dialogs;
-    std::unique_ptr<TDMPublic> module;
-    std::unique_ptr<TFrmCheck> form;
 };
 
 TEST_F(RecordTabs, TheTabsAreOfferedOnlyWhenTheKioskIsSetUpForThem)
