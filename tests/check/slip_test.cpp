@@ -4,13 +4,12 @@
 
 #include <QApplication>
 #include <QTimer>
-#include <array>
-#include <cstdio>
 
 #include "check/frmdialogs.h"
 #include "checkfixture.h"
 #include "faultproxy.h"
 #include "print/qt/qtprintplatform.h"
+#include "support/pdftext.h"
 
 namespace kiosk {
 namespace {
@@ -20,17 +19,6 @@ using test::kBusK0830;
 using test::kDepartedBus;
 using Json = nlohmann::ordered_json;
 
-std::string PdfText(const std::filesystem::path& pdf)
-{
-    const std::string command = "pdftotext -q -layout '" + pdf.string() + "' -";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    if (!pipe) return out;
-    std::array<char, 4096> buf;
-    for (std::size_t n; (n = fread(buf.data(), 1, buf.size(), pipe)) > 0;) out.append(buf.data(), n);
-    pclose(pipe);
-    return out;
-}
 
 // An answer of the server: flag, msg and one table with its column types.
 std::string Answer(int flag, const std::string& msg, const std::string& list, const Json& rows, const Json& types)
@@ -145,7 +133,7 @@ TEST_F(SlipPrint, PrintsTheSlipOfTheCheckedTicketsToPdfAndCloses)
     EXPECT_TRUE(confirmShown);
     const auto pdfs = Pdfs();
     ASSERT_EQ(pdfs.size(), 1u);
-    const std::string text = PdfText(pdfs[0]);
+    const std::string text = test::PdfText(pdfs[0].string());
     EXPECT_NE(text.find("粤A12345"), std::string::npos) << text;
     EXPECT_NE(text.find("K0830"), std::string::npos) << text;
     EXPECT_NE(text.find("伍佰叁拾壹元柒"), std::string::npos) << text;  // the balance in capitals

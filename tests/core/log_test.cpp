@@ -48,6 +48,13 @@ TEST_F(Log, firstWriteOfTheDayCreatesFolderAndFileLaterWritesAppend)
     EXPECT_EQ(dir.Read("error/2015-03-10.txt"), "[00:00:01]  next day\r\n");
 }
 
+TEST_F(Log, aTextWithLineBreaksStaysOneEntryOfOneLine)
+{
+    At(9, 0, 0);
+    GetLog()->WriteLog("检票操作失败：服务器返回出错：httpStatus:500 \r<pre>\nat Dao.check\r\n</pre>");
+    EXPECT_EQ(dir.Read("error/2015-03-09.txt"), "[09:00:00]  检票操作失败：服务器返回出错：httpStatus:500  <pre> at Dao.check  </pre>\r\n");
+}
+
 TEST_F(Log, folderThatCannotBeCreatedRaisesTheIoError)
 {
     dir.Write("error", "a file where the folder should be");

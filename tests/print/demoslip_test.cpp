@@ -17,6 +17,7 @@
 #include "print/pdfpages.h"
 #include "print/qt/kestprint.h"
 #include "print/qt/qtprintplatform.h"
+#include "support/pdftext.h"
 #include "support/stationd_fixture.h"
 #include "support/tempfolder.h"
 
@@ -24,18 +25,6 @@ using namespace kiosk;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string PdfText(const std::string& pdf)
-{
-    const std::string command = "pdftotext -q -layout '" + pdf + "' -";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    if (!pipe) return out;
-    std::array<char, 4096> buf;
-    for (std::size_t n; (n = fread(buf.data(), 1, buf.size(), pipe)) > 0;) out.append(buf.data(), n);
-    pclose(pipe);
-    return out;
-}
 
 // A slip as the settlement screen fills it.
 TPrintValues SlipValues()
@@ -86,7 +75,7 @@ TEST(DemoSlip, printsToAPdfThatShowsItsTextsAmountsAndAReadableBarcode)
     const auto folded = [](const std::string& t) {
         return QString::fromStdString(t).normalized(QString::NormalizationForm_KC).toStdString();
     };
-    const std::string text = folded(PdfText(pdf));
+    const std::string text = folded(test::PdfText(pdf));
     for (const char* expected : {"客运站发班结算单", "粤A12345", "K0830", "加班", "45座", "150公里", "东莞", "382.50",
                                  "700.30", "币壹仟零贰拾元叁角", "2024年05月01日 08:31", "第1", "共1", "打单：kiosk01"})
         EXPECT_NE(text.find(folded(expected)), std::string::npos) << expected << "\n" << text;
