@@ -159,7 +159,7 @@ TEST_F(RecordTabs, TheSlipsTicketsOpenInTheirOwnWindow)
     ASSERT_EQ(form->jscdqryDepartinvoicesByorg.RecordCount(), 1);
     int listed = -1;
     std::string caption, sentNumber, sentReport;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, form.get(), [&] {
         auto* tickets = qobject_cast<TFrmTickets*>(QApplication::activeModalWidget());
         if (!tickets) return;
         caption = tickets->windowTitle().toStdString();

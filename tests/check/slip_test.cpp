@@ -95,7 +95,8 @@ protected:
     void Print(bool confirm = true)
     {
         confirmShown = false;
-        QTimer::singleShot(0, [this, confirm] {
+        // Bound to the form: a box that never came must not leave the answer to a later test.
+        QTimer::singleShot(0, form.get(), [this, confirm] {
             if (auto* box = qobject_cast<TFrmDialogs*>(QApplication::activeModalWidget())) {
                 confirmShown = true;
                 (confirm ? box->BitBtn1 : box->BitBtn2)->click();

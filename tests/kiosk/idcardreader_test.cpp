@@ -82,7 +82,7 @@ TEST_F(IdCardReader, deviceThatCannotBeOpenedRegistersNothing)
     EXPECT_NE(TIDCardReader::GetInstance(), reader);  // a fresh reader tries again
 
     QString shown;
-    QTimer::singleShot(0, [&] {
+    QTimer::singleShot(0, &form, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         shown = box->windowTitle() + "|" + box->text();
