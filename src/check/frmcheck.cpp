@@ -32,7 +32,7 @@ constexpr const char* kChecked = "已检票";
 QLabel* Caption(const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
-    label->setFont(ScreenFont(28));
+    label->setFont(KioskFont(28));
     return label;
 }
 
@@ -42,7 +42,7 @@ TKestEdit* ReadOnlyEdit(const char* name, QWidget* parent)
     edit->setObjectName(name);
     edit->setReadOnly(true);
     edit->setFocusPolicy(Qt::NoFocus);
-    edit->setFont(ScreenFont(28));
+    edit->setFont(KioskFont(28));
     return edit;
 }
 
@@ -50,7 +50,7 @@ QLabel* BoldLabel(const char* name, const QString& color, int pixelSize, QWidget
 {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    label->setFont(ScreenFont(pixelSize, true));
+    label->setFont(KioskFont(pixelSize, true));
     label->setStyleSheet("color: " + color + ";");
     return label;
 }
@@ -78,23 +78,15 @@ TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
 {
     setObjectName("FrmCheck");
     setWindowTitle("自助检票打单系统");
-    setFont(ScreenFont(35));
+    setFont(KioskFont(35));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName("PageControl1");
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName("TabSheet1");
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName("TabSheet2");
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName("TabSheet3");
-    TabSheet5 = new QWidget;
-    TabSheet5->setObjectName("TabSheet5");
-    PageControl1->addTab(TabSheet1, "检票打单");
-    PageControl1->addTab(TabSheet2, "结算单明细");
-    PageControl1->addTab(TabSheet3, "售票明细");
-    PageControl1->addTab(TabSheet5, "修改密码");
+    TabSheet1 = AddTabPage(*PageControl1, "TabSheet1", "检票打单");
+    TabSheet2 = AddTabPage(*PageControl1, "TabSheet2", "结算单明细");
+    TabSheet3 = AddTabPage(*PageControl1, "TabSheet3", "售票明细");
+    TabSheet5 = AddTabPage(*PageControl1, "TabSheet5", "修改密码");
     PageControl1->setTabVisible(3, false);
     connect(PageControl1, &QTabWidget::currentChanged, this, &TFrmCheck::PageControl1Change);
 
@@ -146,7 +138,7 @@ void TFrmCheck::CreateCheckTab()
     KtDbgridEh6 = new TKtDbgridEh(TabSheet1);
     KtDbgridEh6->setObjectName("KtDbgridEh6");
     KtDbgridEh6->setFixedWidth(297);
-    KtDbgridEh6->setFont(ScreenFont(18));
+    KtDbgridEh6->setFont(KioskFont(18));
     KtDbgridEh6->SetRowSelect(true);
     KtDbgridEh6->SetColumns({{"id", "id", 0, false}, {"name", "班次号", 80}, {"departdate", "发车时间", 180}});
     KtDbgridEh6->SetDataSet(&jsonClientDataSetsch);
@@ -166,14 +158,14 @@ QWidget* TFrmCheck::CreateTopPanel()
     DpDepartDate->setObjectName("DpDepartDate");
     DpDepartDate->setDisplayFormat("yyyy-MM-dd");
     DpDepartDate->setCalendarPopup(true);
-    DpDepartDate->setFont(ScreenFont(28));
+    DpDepartDate->setFont(KioskFont(28));
     connect(DpDepartDate, &QDateEdit::dateChanged, this, [this] { Guarded([this] { DpDepartDateChange(); }); });
 
     KestEdtSch = new TKestHelp(Panel1);
     KestEdtSch->setObjectName("KestEdtSch");
     KestEdtSch->setReadOnly(true);
     KestEdtSch->setFocusPolicy(Qt::NoFocus);
-    KestEdtSch->setFont(ScreenFont(28));
+    KestEdtSch->setFont(KioskFont(28));
     KestEdtSch->HelpOptions().HQueryAddress = "system/tavrelSchedule";
     KestEdtSch->HelpOptions().HDataSourceName = "helpmap";
     KestEdtStation = ReadOnlyEdit("KestEdtStation", Panel1);
@@ -185,7 +177,7 @@ QWidget* TFrmCheck::CreateTopPanel()
     KestEdtTicketNO->setObjectName("KestEdtTicketNO");
     KestEdtTicketNO->SetValueType(ssTicket);
     KestEdtTicketNO->setMaxLength(50);
-    KestEdtTicketNO->setFont(ScreenFont(34, true));
+    KestEdtTicketNO->setFont(KioskFont(34, true));
     KestEdtTicketNO->setMinimumHeight(60);
     connect(KestEdtTicketNO, &TKestEdit::OnKeyUp, this, [this](int key, Qt::KeyboardModifiers) {
         KestEdtTicketNOKeyUp(key == Qt::Key_Return || key == Qt::Key_Enter ? kEnterKey : key);
@@ -566,7 +558,7 @@ void TFrmCheck::CreateSeatPlan()
     SeatPlanC->setObjectName("SeatPlanC");
     // Two lines of seat text under a 48-pixel seat picture fit the 95 × 100 cells; the screen's
     // 35-pixel font would leave no room for the picture.
-    SeatPlanC->setFont(ScreenFont(16));
+    SeatPlanC->setFont(KioskFont(16));
     SeatPlanC->setShowHint(false);
     SeatPlanC->setContextMenuPolicy(Qt::NoContextMenu);
     SeatPlanC->setDefaultcellwidth(95);

@@ -8,6 +8,7 @@
 #include "core/sysservice.h"
 #include "data/controls/tkestedit.h"
 #include "platform/exception.h"
+#include "widgets/kioskstyle.h"
 
 namespace kiosk::checkscreen {
 
@@ -40,20 +41,12 @@ inline void WriteLogLine(const std::string& prefix, const std::exception& e)
     }
 }
 
-inline QFont ScreenFont(int pixelSize, bool bold = false)
-{
-    QFont font("微软雅黑");
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 // A touch-sized button that never takes the focus from the ticket field.
 inline QPushButton* Button(const char* name, const QString& caption, QWidget* parent)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setFont(ScreenFont(30, true));
+    button->setFont(KioskFont(30, true));
     button->setMinimumSize(150, 70);
     button->setFocusPolicy(Qt::NoFocus);
     return button;

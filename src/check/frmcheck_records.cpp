@@ -26,7 +26,7 @@ QLabel* TabCaption(const char* name, const QString& text, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setFont(ScreenFont(28));
+    label->setFont(KioskFont(28));
     return label;
 }
 
@@ -36,7 +36,7 @@ QDateEdit* DayPicker(const char* name, QWidget* parent)
     picker->setObjectName(name);
     picker->setDisplayFormat("yyyy-MM-dd");
     picker->setCalendarPopup(true);
-    picker->setFont(ScreenFont(28));
+    picker->setFont(KioskFont(28));
     return picker;
 }
 
@@ -51,7 +51,7 @@ TKestEdit* PasswordEdit(const char* name, QWidget* parent)
     edit->setEchoMode(QLineEdit::Password);
     edit->setStyleSheet("lineedit-password-character: 42;");
     edit->setMaxLength(50);
-    edit->setFont(ScreenFont(28));
+    edit->setFont(KioskFont(28));
     edit->setMinimumWidth(420);
     return edit;
 }
@@ -60,7 +60,7 @@ TKtDbgridEh* RecordGrid(const char* name, QWidget* parent)
 {
     auto* grid = new TKtDbgridEh(parent);
     grid->setObjectName(name);
-    grid->setFont(ScreenFont(20));
+    grid->setFont(KioskFont(20));
     grid->SetRowSelect(true);
     return grid;
 }
@@ -200,7 +200,7 @@ void TFrmCheck::CreatePasswordTab()
     BtnSavePas = Button("BtnSavePas", "保存", TabSheet5);
     LabSaveInfo = new QLabel(TabSheet5);
     LabSaveInfo->setObjectName("LabSaveInfo");
-    LabSaveInfo->setFont(ScreenFont(28, true));
+    LabSaveInfo->setFont(KioskFont(28, true));
     LabSaveInfo->setStyleSheet("color: red;");
     connect(BtnSavePas, &QPushButton::clicked, this, [this] { BtnSavePasClick(); });
 

@@ -14,7 +14,7 @@ TFrmTickets::TFrmTickets(QWidget* owner) : QDialog(owner)
 {
     setObjectName("FrmTickets");
     setWindowTitle("结算单售票明细信息");
-    setFont(ScreenFont(20));
+    setFont(KioskFont(20));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     setWindowState(Qt::WindowMaximized);
 
@@ -34,7 +34,7 @@ TFrmTickets::TFrmTickets(QWidget* owner) : QDialog(owner)
 
     KtDbgridEh4 = new TKtDbgridEh(this);
     KtDbgridEh4->setObjectName("KtDbgridEh4");
-    KtDbgridEh4->setFont(ScreenFont(20));
+    KtDbgridEh4->setFont(KioskFont(20));
     KtDbgridEh4->SetRowSelect(true);
     KtDbgridEh4->SetColumns({
         {"departdate", "发车日期", 130, true, {fvtStaticText, "合计"}},

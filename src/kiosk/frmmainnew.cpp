@@ -36,19 +36,6 @@ QPixmap DrawnBackground()
 
 } // namespace
 
-void InstallFontSubstitutes()
-{
-    QFont::insertSubstitutions("微软雅黑", {"Noto Sans CJK SC", "Noto Sans CJK", "WenQuanYi Micro Hei", "Droid Sans Fallback"});
-}
-
-QFont KioskFont(int pixelSize, bool bold)
-{
-    QFont font("微软雅黑");
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 TFrmMainNew::TFrmMainNew(MainWindowOptions options, QWidget* parent) : QWidget(parent)
 {
     setObjectName("FrmMainNew");
@@ -58,15 +45,9 @@ TFrmMainNew::TFrmMainNew(MainWindowOptions options, QWidget* parent) : QWidget(p
 
     pagecontrl = new QTabWidget(this);
     pagecontrl->setObjectName("pagecontrl");
-    TabSheet1 = new QWidget;
-    TabSheet1->setObjectName("TabSheet1");
-    TabSheet2 = new QWidget;
-    TabSheet2->setObjectName("TabSheet2");
-    TabSheet3 = new QWidget;
-    TabSheet3->setObjectName("TabSheet3");
-    pagecontrl->addTab(TabSheet1, "登录系统");
-    pagecontrl->addTab(TabSheet2, "异常班次");
-    pagecontrl->addTab(TabSheet3, "加班班次");
+    TabSheet1 = AddTabPage(*pagecontrl, "TabSheet1", "登录系统");
+    TabSheet2 = AddTabPage(*pagecontrl, "TabSheet2", "异常班次");
+    TabSheet3 = AddTabPage(*pagecontrl, "TabSheet3", "加班班次");
 
     if (!options.backgroundFile.isEmpty()) background_.load(options.backgroundFile);
     if (background_.isNull()) background_ = DrawnBackground();

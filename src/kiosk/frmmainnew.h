@@ -26,6 +26,7 @@
 #include "grid/tktdbgrideh.h"
 #include "kiosk/cardnotify.h"
 #include "kiosk/idcardreader.h"
+#include "widgets/kioskstyle.h"
 
 namespace kiosk {
 
@@ -157,10 +158,5 @@ private:
     // The check window of the last login here; it is destroyed when the next login opens one.
     QPointer<TFrmCheck> lastCheck_;
 };
-
-// The configured font "微软雅黑" falls back to an installed CJK font.
-void InstallFontSubstitutes();
-// The kiosk's font at a pixel size.
-QFont KioskFont(int pixelSize, bool bold = false);
 
 } // namespace kiosk
