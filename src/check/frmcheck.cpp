@@ -1,16 +1,17 @@
 #include "check/frmcheck.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "check/frmcheck_p.h"
 #include "check/tcomm.h"
 #include "core/dmpublic.h"
 #include "core/login.h"
+#include "core/sharedops.h"
 #include "core/sysservice.h"
 #include "platform/exception.h"
 #include "platform/inifile.h"
@@ -55,24 +56,9 @@ QLabel* BoldLabel(const char* name, const QString& color, int pixelSize, QWidget
     return label;
 }
 
-// Characters at the ends of a ticket field that are not part of a number: blanks and controls.
-std::string TrimBlanksAndControls(const std::string& text)
-{
-    std::size_t from = 0, to = text.size();
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == 0x7f; };
-    while (from < to && blank(text[from])) ++from;
-    while (to > from && blank(text[to - 1])) --to;
-    return text.substr(from, to - from);
-}
-
 } // namespace
 
-std::string TFrmCheck::leftAddZero(const std::string& text, int len)
-{
-    std::string result = text;
-    if (static_cast<int>(result.size()) < len) result.insert(0, static_cast<std::size_t>(len) - result.size(), '0');
-    return result;
-}
+std::string TFrmCheck::leftAddZero(const std::string& text, int len) { return PadZeroLeft(text, len); }
 
 TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
 {
@@ -159,7 +145,7 @@ QWidget* TFrmCheck::CreateTopPanel()
     DpDepartDate->setDisplayFormat("yyyy-MM-dd");
     DpDepartDate->setCalendarPopup(true);
     DpDepartDate->setFont(KioskFont(28));
-    connect(DpDepartDate, &QDateEdit::dateChanged, this, [this] { Guarded([this] { DpDepartDateChange(); }); });
+    connect(DpDepartDate, &QDateEdit::dateChanged, this, [this] { ReportingErrors([this] { DpDepartDateChange(); }); });
 
     KestEdtSch = new TKestHelp(Panel1);
     KestEdtSch->setObjectName("KestEdtSch");
@@ -344,7 +330,7 @@ void TFrmCheck::showEvent(QShowEvent* event)
     // Without a window manager (a bare X server, some kiosk set-ups) nobody maximises the
     // window: it takes the screen itself.
     if ((windowState() & Qt::WindowMaximized) && screen()) setGeometry(screen()->availableGeometry());
-    Guarded([this] { FormShow(); });
+    ReportingErrors([this] { FormShow(); });
 }
 
 void TFrmCheck::FormShow()
@@ -356,7 +342,7 @@ void TFrmCheck::FormShow()
     LoadEntrances();
     {
         const QSignalBlocker quiet(DpDepartDate);
-        DpDepartDate->setDate(QDate(now.Year(), now.Month(), now.Day()));
+        DpDepartDate->setDate(ToQDate(now));
     }
     OpenScheduleList(now);
     StartAutoRefresh();
@@ -440,8 +426,7 @@ void TFrmCheck::FormClose()
 
 DateTime TFrmCheck::DepartDate() const
 {
-    const QDate d = DpDepartDate->date();
-    return DateTime::FromParts(d.year(), d.month(), d.day());
+    return FromQDate(DpDepartDate->date());
 }
 
 void TFrmCheck::DpDepartDateChange() { OpenScheduleList(DepartDate()); }
@@ -525,15 +510,11 @@ void TFrmCheck::RefreshCounters()
     }
     int checked = 0;
     jscdQryCheckeds.First();
-    jscdQryCheckeds.DisableControls();
-    try {
+    {
+        const ControlsDisabled quiet(jscdQryCheckeds);
         for (; !jscdQryCheckeds.Eof(); jscdQryCheckeds.Next())
             if (jscdQryCheckeds.FieldByName("dticketstatus").AsString() == kChecked) ++checked;
-    } catch (...) {
-        jscdQryCheckeds.EnableControls();
-        throw;
     }
-    jscdQryCheckeds.EnableControls();
     lbl2->clear();
     LabChecks->setText(QString::number(checked));
     LabSeats->setText("/" + QString::number(jscdQryCheckeds.RecordCount()));
@@ -579,19 +560,19 @@ void TFrmCheck::CreateSeatPlan()
 
 void TFrmCheck::KestEdtTicketNOKeyUp(int key)
 {
-    if (key == kEnterKey) Guarded([this] { KestEdtTicketNOChange(); });
+    if (key == kEnterKey) ReportingErrors([this] { KestEdtTicketNOChange(); });
 }
 
 void TFrmCheck::KestEdtTicketNOChange()
 {
     stopminute = 0;
-    const std::string typed = TrimBlanksAndControls(KestEdtTicketNO->Text());
+    const std::string typed = Trim(KestEdtTicketNO->Text());
     if (typed.empty()) return;
     const auto& lengths = GetSysInfo()->BillLength();
     const auto length = lengths.find("Ticket");
     if (length == lengths.end()) throw Exception("Item not found");
     KestEdtTicketNO->SetText(leftAddZero(typed, length->second));
-    const std::string ticketno = TrimBlanksAndControls(KestEdtTicketNO->Text());
+    const std::string ticketno = Trim(KestEdtTicketNO->Text());
 
     checking_ = true;
     try {
@@ -683,7 +664,7 @@ void TFrmCheck::Comm1ReceiveData(const QByteArray& buffer)
         pendingScans_.push_back(buffer);
         return;
     }
-    Guarded([this, &buffer] {
+    ReportingErrors([this, &buffer] {
         KestEdtTicketNO->setText(QString::fromLatin1(buffer.left(TComm::kChunkLimit)));
         KestEdtTicketNOChange();
     });
@@ -701,11 +682,7 @@ void TFrmCheck::RunPendingScans()
 void TFrmCheck::OnScannerLost(const QString& reason)
 {
     cominitsuc = false;
-    try {
-        GetLog()->WriteLog("串口读取错误：" + reason.toStdString());
-    } catch (const std::exception&) {
-        // Nothing else to tell: the keyboard goes on working.
-    }
+    TryWriteLog("串口读取错误：" + reason.toStdString());
 }
 
 // ---------------------------------------------------------------- timers, buttons, input
@@ -713,7 +690,7 @@ void TFrmCheck::OnScannerLost(const QString& reason)
 void TFrmCheck::BitBtn7Click()
 {
     stopminute = 0;
-    Guarded([this] { refreshCheckInfo(); });
+    ReportingErrors([this] { refreshCheckInfo(); });
 }
 
 void TFrmCheck::tmrfalshscheduleTimer()

@@ -1,5 +1,6 @@
 #pragma once
 // Small pieces shared by the check screen's source files.
+#include <QDate>
 #include <QFont>
 #include <QPushButton>
 #include <string>
@@ -7,6 +8,8 @@
 #include "core/services.h"
 #include "core/sysservice.h"
 #include "data/controls/tkestedit.h"
+#include "platform/dataset.h"
+#include "platform/datetime.h"
 #include "platform/exception.h"
 #include "widgets/kioskstyle.h"
 
@@ -20,26 +23,25 @@ inline const TLoginUserInfo& User()
     return *user;
 }
 
-// Runs a handler's work so that no exception leaves it: the application's error box shows it.
-template <typename Work>
-void Guarded(Work work)
-{
-    try {
-        work();
-    } catch (const std::exception& e) {
-        ReportHandlerError(e);
-    }
-}
-
 // Writes "prefix" + the error's text to the day's log; a log that cannot be written must not
 // stop the check screen.
-inline void WriteLogLine(const std::string& prefix, const std::exception& e)
-{
-    try {
-        GetLog()->WriteLog(prefix + e.what());
-    } catch (const std::exception&) {
-    }
-}
+inline void WriteLogLine(const std::string& prefix, const std::exception& e) { TryWriteLog(prefix + e.what()); }
+
+// The calendar day of a date picker, and back.
+inline QDate ToQDate(const DateTime& day) { return QDate(day.Year(), day.Month(), day.Day()); }
+inline DateTime FromQDate(const QDate& day) { return DateTime::FromParts(day.year(), day.month(), day.day()); }
+
+// Display updates of a dataset's grids stay off while a scan of its records moves the cursor.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(TDataSet& ds) : ds_(ds) { ds_.DisableControls(); }
+    ~ControlsDisabled() { ds_.EnableControls(); }
+    ControlsDisabled(const ControlsDisabled&) = delete;
+    ControlsDisabled& operator=(const ControlsDisabled&) = delete;
+
+private:
+    TDataSet& ds_;
+};
 
 // A touch-sized button that never takes the focus from the ticket field.
 inline QPushButton* Button(const char* name, const QString& caption, QWidget* parent)

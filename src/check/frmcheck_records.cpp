@@ -267,8 +267,7 @@ void TFrmCheck::PrepareRecordTabs(const DateTime& now)
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), records);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet3), records);
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet5), password);
-    const QDate today(now.Year(), now.Month(), now.Day());
-    for (QDateEdit* picker : {DpDepartByInV, dtpDpDepartByInVend, DpTicketDepart}) picker->setDate(today);
+    for (QDateEdit* picker : {DpDepartByInV, dtpDpDepartByInVend, DpTicketDepart}) picker->setDate(ToQDate(now));
 }
 
 // ---------------------------------------------------------------- the slips
@@ -291,10 +290,7 @@ void TFrmCheck::qryDepartinvoices()
 void TFrmCheck::BitBtn2Click()
 {
     stopminute = 0;
-    Guarded([this] {
-        const DateTime now = DateTime::Now();
-        DpDepartDate->setDate(QDate(now.Year(), now.Month(), now.Day()));
-    });
+    ReportingErrors([this] { DpDepartDate->setDate(ToQDate(DateTime::Now())); });
     qryDepartinvoices();
 }
 
@@ -346,7 +342,7 @@ void TFrmCheck::BitBtn6Click()
 {
     stopminute = 0;
     if (!HasRows(jscdqryDepartinvoicesByorg)) return;
-    Guarded([this] {
+    ReportingErrors([this] {
         const TjsonClientDataSet& slip = jscdqryDepartinvoicesByorg;
         TFrmTickets tickets(this);
         tickets.departdate = slip.FieldByName("departdate").AsDateTime().DateText();
@@ -431,7 +427,7 @@ void TFrmCheck::BtnSavePasClick()
     stopminute = 0;
     const QString password = KestEdtPassword->text().trimmed();
     const QString confirmation = KestEdtPassword2->text().trimmed();
-    Guarded([&] {
+    ReportingErrors([&] {
         if (password.isEmpty()) {
             GetDialog()->ShowWarning("请输入密码");
             KestEdtPassword->setFocus();

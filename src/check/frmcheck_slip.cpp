@@ -148,18 +148,17 @@ void TFrmCheck::AdvanceBillNo(const std::string& code)
 bool TFrmCheck::HasCheckedUnprintedTicket()
 {
     if (jscdQryCheckeds.IsEmpty()) return false;
-    jscdQryCheckeds.DisableControls();
+    const ControlsDisabled quiet(jscdQryCheckeds);
     bool found = false;
     for (jscdQryCheckeds.First(); !jscdQryCheckeds.Eof() && !found; jscdQryCheckeds.Next())
         found = Text(jscdQryCheckeds, "printstatus") == "未打单" && Text(jscdQryCheckeds, "dticketstatus") == "已检票";
-    jscdQryCheckeds.EnableControls();
     return found;
 }
 
 void TFrmCheck::BitBtn1Click()
 {
     stopminute = 0;
-    Guarded([this] {
+    ReportingErrors([this] {
         if (printedClosing_ || !checkBalanceBill()) return;
         TFrmDialogs confirm(this);
         if (!jscdQryCheckeds.Active()) return;
@@ -381,7 +380,7 @@ void TFrmCheck::FillPrintValues(const TjsonClientDataSet& slip, const TSlipSched
 void TFrmCheck::repickprintClick()
 {
     stopminute = 0;
-    Guarded([this] {
+    ReportingErrors([this] {
         if (checkBalanceBill()) printInvoice(BalanceBillNo(), true);
     });
 }
@@ -389,7 +388,7 @@ void TFrmCheck::repickprintClick()
 void TFrmCheck::BitBtn5Click()
 {
     stopminute = 0;
-    Guarded([this] {
+    ReportingErrors([this] {
         if (!jscdqryDepartinvoicesByorg.Active() || jscdqryDepartinvoicesByorg.IsEmpty() || !checkBalanceBill()) return;
         TFrmDialogs confirm(this);
         confirm.Label1->setText("确认要进行补打操作？");

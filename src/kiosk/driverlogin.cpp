@@ -28,17 +28,6 @@ constexpr int kInputHeight = 84;
 constexpr int kKeyWidth = 150;
 constexpr int kKeyHeight = 110;
 
-// A failure inside a handler goes to the application's error box; the screen stays as it was.
-template <typename Step>
-void ReportingErrors(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception& e) {
-        ReportHandlerError(e);
-    }
-}
-
 bool IsEnterKey(QChar key) { return key == QChar('\r') || key == QChar('\n'); }
 
 QLabel* CreateCaption(const QString& text, const char* name, QWidget* parent)

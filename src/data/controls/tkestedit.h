@@ -165,14 +165,21 @@ private:
 // Reports a failure inside an event handler in the application's error box.
 void ReportHandlerError(const std::exception& e);
 
+// Runs a handler's work so that no exception leaves it: a failure goes to the error box.
 template <typename Step>
-void TKestEdit::Guarded(Step step)
+void ReportingErrors(Step step)
 {
     try {
         step();
     } catch (const std::exception& e) {
         ReportHandlerError(e);
     }
+}
+
+template <typename Step>
+void TKestEdit::Guarded(Step step)
+{
+    ReportingErrors(step);
 }
 
 } // namespace kiosk
