@@ -56,15 +56,6 @@ TKestEdit* PasswordEdit(const char* name, QWidget* parent)
     return edit;
 }
 
-TKtDbgridEh* RecordGrid(const char* name, QWidget* parent)
-{
-    auto* grid = new TKtDbgridEh(parent);
-    grid->setObjectName(name);
-    grid->setFont(KioskFont(20));
-    grid->SetRowSelect(true);
-    return grid;
-}
-
 bool HasRows(const TDataSet& ds) { return ds.Active() && !ds.IsEmpty(); }
 
 } // namespace
@@ -164,19 +155,7 @@ void TFrmCheck::CreateSalesTab()
     KtDbgridEh3->SetDataSet(&jscdQryReportSchs);
 
     KtDbgridEh4 = RecordGrid("KtDbgridEh4", TabSheet3);
-    KtDbgridEh4->SetColumns({
-        {"departdate", "发车日期", 130, true, {fvtStaticText, "合计"}},
-        {"departinvoicesno", "结算单号", 120},
-        {"name", "线路名称", 150, false, {fvtCount, {}}},
-        {"ticketno", "票号", 150},
-        {"code", "班次号", 100},
-        {"departtime", "发车时间", 100},
-        {"reachname", "到站", 110},
-        {"seatno", "座位号", 80},
-        {"tickettypename", "票种", 90},
-        {"price", "票价", 90, true, {fvtSum, {}}},
-        {"dticketstatus", "状态", 90},
-    });
+    KtDbgridEh4->SetColumns(SoldTicketColumns(true));
     KtDbgridEh4->SetDataSet(&jscdqryTicketsellsByVehicle);
     KtDbgridEh4->OnGetCellParams = [this](TKtDbgridEh& grid, TKtCellParams& params) {
         KtDbgridEh4GetCellParams(grid, params);

@@ -32,22 +32,8 @@ TFrmTickets::TFrmTickets(QWidget* owner) : QDialog(owner)
     for (const char* name : {"departdate", "vehiclereportid", "scheduleplanid", "departinvoicesno"})
         AddParam(jscdqryTicketsellsByVehicle, ftString, name, ptInput);
 
-    KtDbgridEh4 = new TKtDbgridEh(this);
-    KtDbgridEh4->setObjectName("KtDbgridEh4");
-    KtDbgridEh4->setFont(KioskFont(20));
-    KtDbgridEh4->SetRowSelect(true);
-    KtDbgridEh4->SetColumns({
-        {"departdate", "发车日期", 130, true, {fvtStaticText, "合计"}},
-        {"name", "线路名称", 150, false, {fvtCount, {}}},
-        {"ticketno", "票号", 150},
-        {"code", "班次号", 100},
-        {"departtime", "发车时间", 100},
-        {"reachname", "到站", 120},
-        {"seatno", "座位号", 80},
-        {"tickettypename", "票种", 90},
-        {"price", "票价", 90, true, {fvtSum, {}}},
-        {"dticketstatus", "状态", 90},
-    });
+    KtDbgridEh4 = RecordGrid("KtDbgridEh4", this);
+    KtDbgridEh4->SetColumns(SoldTicketColumns(false));
     KtDbgridEh4->SetDataSet(&jscdqryTicketsellsByVehicle);
 
     auto* layout = new QVBoxLayout(this);
@@ -77,7 +63,7 @@ void TFrmTickets::QueryTickets()
 {
     jscdqryTicketsellsByVehicle.Close();
     const auto day = DateTime::Parse(departdate);
-    if (!day) throw Exception("'" + departdate + "' is not a valid date");
+    if (!day) throw Exception("发车日期不正确：" + departdate);
     jscdqryTicketsellsByVehicle.ParamByName("departdate").SetAsString(day->Format("yyyy-mm-dd"));
     jscdqryTicketsellsByVehicle.ParamByName("vehiclereportid").SetAsString(std::to_string(reportid));
     jscdqryTicketsellsByVehicle.ParamByName("scheduleplanid").SetAsString(std::to_string(scheduleplanid));
