@@ -1,4 +1,10 @@
 # Compiler flags shared by every target of the project.
+# ccache, where installed, keeps compiled objects between builds and between clones.
+find_program(KIOSK_CCACHE ccache)
+if(KIOSK_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
+  set(CMAKE_C_COMPILER_LAUNCHER ${KIOSK_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${KIOSK_CCACHE})
+endif()
 add_compile_options(-Wall -Wextra -Wpedantic)
 if(KIOSK_WERROR)
   add_compile_options(-Werror)

@@ -10,6 +10,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${KIOSK_FUZZ_BUILD:-$top/build-fuzz}"
+export CCACHE_BASEDIR="$top"
 seconds=600
 build_only=false
 case "${1:-}" in

@@ -8,6 +8,8 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/scripts/install-deps.sh"
 build="${KIOSK_TEST_BUILD:-$top/build-test}"
+# ccache keys on paths relative to the checkout, so every clone shares the compiled objects.
+export CCACHE_BASEDIR="$top"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DKIOSK_SANITIZE=ON -DKIOSK_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
