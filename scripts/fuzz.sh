@@ -10,7 +10,7 @@
 set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${KIOSK_FUZZ_BUILD:-$top/build-fuzz}"
-export CCACHE_BASEDIR="$top"
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 seconds=600
 build_only=false
 case "${1:-}" in

@@ -8,8 +8,9 @@ set -euo pipefail
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$top/scripts/install-deps.sh"
 build="${KIOSK_TEST_BUILD:-$top/build-test}"
-# ccache keys on paths relative to the checkout, so every clone shares the compiled objects.
-export CCACHE_BASEDIR="$top"
+# ccache keys on paths relative to the checkout and leaves the build folder out of the key
+# (debug information would otherwise hold it), so every clone shares the compiled objects.
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DKIOSK_SANITIZE=ON -DKIOSK_WERROR=ON
 cmake --build "$build" --parallel "$(nproc)"
