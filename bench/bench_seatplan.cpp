@@ -1,5 +1,8 @@
 // Repainting the check view of a 110-seat coach on a 1600 × 900 screen: every frame draws the
 // visible cells with their scaled sold pictures, state overlays and fitted two-line texts.
+// BM_CheckViewRepaint110 repaints the whole view; BM_CheckViewAfterCheck checks one more seat
+// (its state and overlay change, as after a check) and repaints what changed. Runs on the
+// offscreen platform unless QT_QPA_PLATFORM says otherwise.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -78,23 +81,20 @@ void FillSeats(TSeatPicHelp& help)
     help.FillSeatStatus(rows, 101, false);
 }
 
-void BM_CheckViewRepaint110(benchmark::State& state)
-{
-    int argc = 1;
-    char arg0[] = "bench_seatplan";
-    char* argv[] = {arg0, nullptr};
-    QApplication app(argc, argv);
-    FillPictures();
-    TSeatPicHelp help;
-    FillSeats(help);
-
+// The check screen's seat view on its disabled panel, shown.
+struct CheckView {
+    explicit CheckView(TSeatPicHelp& help);
     QWidget panel;
+    TSeatPlanChecked view{&panel};
+};
+
+CheckView::CheckView(TSeatPicHelp& help)
+{
     QFont font("Noto Sans CJK SC");
     font.setPixelSize(14);
     panel.setFont(font);
     panel.resize(1600, 900);
     panel.setEnabled(false);
-    TSeatPlanChecked view(&panel);
     view.setShowHint(false);
     view.setDefaultcellwidth(95);
     view.setDefaultcellheight(100);
@@ -111,6 +111,15 @@ void BM_CheckViewRepaint110(benchmark::State& state)
     view.resize(panel.size());
     panel.show();
     QApplication::processEvents();
+}
+
+void BM_CheckViewRepaint110(benchmark::State& state)
+{
+    FillPictures();
+    TSeatPicHelp help;
+    FillSeats(help);
+    CheckView check(help);
+    TSeatPlanChecked& view = check.view;
 
     QImage frame(view.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
@@ -124,6 +133,33 @@ void BM_CheckViewRepaint110(benchmark::State& state)
 }
 BENCHMARK(BM_CheckViewRepaint110)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
+void BM_CheckViewAfterCheck(benchmark::State& state)
+{
+    FillPictures();
+    TSeatPicHelp help;
+    FillSeats(help);
+    CheckView check(help);
+    int seat = 1;
+    for (auto _ : state) {
+        // One unchecked seat becomes checked (or back), as the refilled dictionaries say.
+        seat = seat % 80 + 1;
+        auto& status = (*help.seatsStatus)[TSeatNo(seat)];
+        status = status == "2" ? "7" : "2";
+        check.view.repaintChangedCells();
+        QApplication::processEvents();
+    }
+    TSeatPictureCache::Instance().Clear();
+}
+BENCHMARK(BM_CheckViewAfterCheck)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

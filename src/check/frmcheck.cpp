@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "check/checksignal.h"
 #include "check/frmcheck_p.h"
 #include "check/tcomm.h"
 #include "core/dmpublic.h"
@@ -80,6 +81,7 @@ TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
     connect(buttoncanl, &QPushButton::clicked, this, &QWidget::close);
 
     CreateCheckTab();
+    checkSignal_ = new TCheckSignal(KestEdtTicketNO, GetSysInfo()->AppPath(), this);
     CreateRecordTabs();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -112,6 +114,8 @@ TFrmCheck::~TFrmCheck()
 {
     if (FrmCheck == this) FrmCheck = nullptr;
 }
+
+void TFrmCheck::SetSoundPlayer(ICheckSoundPlayer* player) { checkSignal_->SetPlayer(player); }
 
 // ---------------------------------------------------------------- building the check tab
 
@@ -530,7 +534,7 @@ void TFrmCheck::RefreshSeatPlan()
     if (!SeatPlanC) CreateSeatPlan();
     SeatPlanC->setBrandModelid(0);
     SeatPlanC->show();
-    SeatPlanC->update();
+    SeatPlanC->repaintChangedCells();
 }
 
 void TFrmCheck::CreateSeatPlan()
@@ -582,6 +586,7 @@ void TFrmCheck::KestEdtTicketNOChange()
         // The check did not pass: the status line must not keep the former passenger's
         // "检票成功！", where it would read as this ticket's.
         lbl2->setText(QString::fromStdString("检票操作失败：" + std::string(e.what())));
+        checkSignal_->Show(TCheckSound::Error);
         KestEdtTicketNO->clear();
         KestEdtTicketNO->setFocus();
     }
@@ -604,6 +609,7 @@ bool TFrmCheck::PreCheckPasses(const std::string& ticketno)
         jcdscheckticketno.Execute();
         if (jcdscheckticketno.ParamByName("flag").AsInteger() != 1) {
             KestEdtTicketNO->clear();
+            checkSignal_->Show(TCheckSound::Refused);
             GetDialog()->ShowWarning(jcdscheckticketno.ParamByName("msg").AsString());
             return false;
         }
@@ -627,12 +633,14 @@ void TFrmCheck::CheckTicket(const std::string& ticketno)
     const std::string msg = jscdCheckByTicketno.ParamByName("msg").AsString();
     if (jscdCheckByTicketno.ParamByName("flag").AsInteger() != 1) {
         lbl2->setText(QString::fromStdString(msg));
+        checkSignal_->Show(TCheckSound::Refused);
         KestEdtTicketNO->clear();
         KestEdtTicketNO->setFocus();
         return;
     }
     refreshCheckInfo();
     lbl2->setText(QString::fromStdString(msg));
+    checkSignal_->Show(TCheckSound::Ok);
     try {
         MoveToReportedSchedule(ticketno);
     } catch (const std::exception& e) {

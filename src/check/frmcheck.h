@@ -30,7 +30,9 @@
 
 namespace kiosk {
 
+class ICheckSoundPlayer;
 class IPrintPlatform;
+class TCheckSignal;
 class TComm;
 class TSeatPicHelp;
 class TSeatPlanChecked;
@@ -92,6 +94,10 @@ public:
     void SetCloseDelayAfterPrint(int ms) { closeDelayAfterPrint_ = ms; }
     const TPrintValues* PrintedValues() const { return printValue.get(); }
     const TPrintRows* PrintedRows() const { return multiplelist.get(); }
+
+    // The player of the check sounds (not owned); by default the screen's own (checksignal.h).
+    void SetSoundPlayer(ICheckSoundPlayer* player);
+    const TCheckSignal& CheckSignal() const { return *checkSignal_; }
 
     // ---- records and password tabs (frmcheck_records.cpp)
     // "结算单明细": the vehicle's slips over a date range
@@ -246,6 +252,7 @@ private:
     int closeDelayAfterPrint_ = 5000;
     bool printedClosing_ = false;            // a slip was printed; the screen closes soon
 
+    TCheckSignal* checkSignal_ = nullptr;   // the sound and colour of each check's result
     bool formShown_ = false;
     bool closing_ = false;
     bool checking_ = false;                 // a ticket check is running

@@ -41,6 +41,8 @@ void TSeatGrid::setGridSizes(std::vector<int> colWidths, std::vector<int> rowHei
 {
     if (colWidths.empty()) colWidths.push_back(0);
     if (rowHeights.empty()) rowHeights.push_back(0);
+    // The same sizes again (every refresh of a seat view lays it out anew) change nothing.
+    if (colWidths == FColWidths && rowHeights == FRowHeights) return;
     FColWidths = std::move(colWidths);
     FRowHeights = std::move(rowHeights);
     FColLefts = Offsets(FColWidths);

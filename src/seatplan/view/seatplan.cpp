@@ -60,7 +60,36 @@ void TSeatPlan::applyLayout()
 
 void TSeatPlan::repaintIfVisible()
 {
-    if (isVisible()) viewport()->update();
+    if (isVisible()) repaintChangedCells();
+}
+
+TSeatCellLook* TSeatPlan::drawnLook(int col, int row)
+{
+    const std::size_t cells = std::size_t(ColCount()) * std::size_t(RowCount());
+    if (FDrawnLooks.size() != cells) FDrawnLooks.assign(cells, TSeatCellLook{});
+    return &FDrawnLooks[std::size_t(row) * std::size_t(ColCount()) + std::size_t(col)];
+}
+
+void TSeatPlan::repaintChangedCells()
+{
+    if (!isVisible()) return;
+    const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int scale = qRound(viewport()->devicePixelRatioF() * 100);
+    const bool focusedView = hasFocus();
+    for (int row = 1; row < RowCount(); ++row) {
+        for (int col = 1; col < ColCount(); ++col) {
+            const QRect cell = CellRect(col, row);
+            if (cell.isEmpty()) continue;
+            const TSeatCellLook look = lookOf(col, row, cell.size(), scale, focusedView && col == Col() && row == Row());
+            if (!(*drawnLook(col, row) == look)) viewport()->update(cell.translated(-offset));
+        }
+    }
+}
+
+void TSeatPlan::forgetCells()
+{
+    FCells.Clear();
+    FDrawnLooks.clear();
 }
 
 void TSeatPlan::setBrandModelid(std::int64_t value)
@@ -165,7 +194,9 @@ void TSeatPlan::changeEvent(QEvent* event)
     if (event->type() == QEvent::FontChange) {
         FFonts.clear();
         FBasePixelSize = 0;
+        forgetCells();
     }
+    if (event->type() == QEvent::PaletteChange) forgetCells();
     TSeatGrid::changeEvent(event);
 }
 
@@ -193,9 +224,36 @@ TTextMetrics TSeatPlan::metricsAt(int pixelSize)
     return FFonts.at(pixelSize).second;
 }
 
+TSeatCellLook TSeatPlan::lookOf(int col, int row, const QSize& size, int scale, bool focused)
+{
+    TSeatCellLook look;
+    look.size = size;
+    look.scale = scale;
+    look.focused = focused;
+    if (row == 0 || col == 0) return look;
+    if (FModel->showspacepicture())
+        if (const QImage* picture = FPictures.Picture(FModel->getSpacePicture(row, col))) look.picture = picture->cacheKey();
+    TCellText text = FModel->getCellText(col, row);
+    look.text = std::move(text.text);
+    look.color = text.color;
+    if (const QImage* overlay = FPictures.Overlay(FModel->getStatusPicture(row, col))) look.overlay = overlay->cacheKey();
+    look.band = metricsAt(basePixelSize()).height * FModel->textBandLines();
+    look.corner = int(FModel->StatusPicturePosition());
+    look.grey = greyedCell(col, row);
+    return look;
+}
+
 void TSeatPlan::DrawCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)
 {
-    GuardPaint([&] { drawSeatCell(painter, col, row, rect, focused); });
+    GuardPaint([&] {
+        const int scale = qRound(painter.device()->devicePixelRatioF() * 100);
+        const TSeatCellLook look = lookOf(col, row, rect.size(), scale, focused);
+        const QImage& cell = FCells.Cell(look, [&](QPainter& apart) {
+            drawSeatCell(apart, col, row, QRect(QPoint(0, 0), rect.size()), focused);
+        });
+        painter.drawImage(rect.topLeft(), cell);
+        *drawnLook(col, row) = look;
+    });
 }
 
 void TSeatPlan::drawSeatCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)

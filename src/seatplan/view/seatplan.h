@@ -10,6 +10,7 @@
 
 #include "seatplan/seatgeometry.h"
 #include "seatplan/seatplanmodel.h"
+#include "seatplan/view/seatcellcache.h"
 #include "seatplan/view/seatgrid.h"
 
 namespace kiosk {
@@ -71,23 +72,34 @@ public:
     TSeatPlanModel& model() { return *FModel; }
     const TSeatPlanModel& model() const { return *FModel; }
 
+    // Repaints the cells whose look changed since they were last drawn (after the shared
+    // dictionaries were refilled, for example), and only those.
+    void repaintChangedCells();
+
 protected:
     TSeatPlan(std::unique_ptr<TSeatPlanModel> model, QWidget* parent);
 
+    // Copies the cell's look from the cell cache, drawing it there first when it is new.
     void DrawCell(QPainter& painter, int col, int row, const QRect& rect, bool focused) override;
     // The drawing of a cell: background, picture, text, overlay.
     void drawSeatCell(QPainter& painter, int col, int row, const QRect& rect, bool focused);
+    // Whether a cell is drawn grey; none is here.
+    virtual bool greyedCell(int, int) { return false; }
     bool SelectCell(int col, int row) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
     // Takes the model's rows and columns and resizes the control to the size they need.
     void applyLayout();
+    // Repaints what changed when the control is visible.
     void repaintIfVisible();
 
     // Raised on every cell selection when assigned; no public property sets it.
     std::function<void(int acol, int arow)> FOnSelectRowChangeEvent;
 
 private:
+    TSeatCellLook lookOf(int col, int row, const QSize& size, int scale, bool focused);
+    TSeatCellLook* drawnLook(int col, int row);
+    void forgetCells();
     void showCellHint(int col, int row);
     TTextMetrics metricsAt(int pixelSize);
     const QFont& fontAt(int pixelSize);
@@ -102,6 +114,8 @@ private:
     int curhintrow = -1;
     int FBasePixelSize = 0;
     std::map<int, std::pair<QFont, TTextMetrics>> FFonts;
+    TSeatCellCache FCells;
+    std::vector<TSeatCellLook> FDrawnLooks;  // per cell (row * ColCount() + col), as last drawn
 };
 
 } // namespace kiosk

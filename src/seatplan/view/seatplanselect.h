@@ -42,8 +42,8 @@ public:
 protected:
     TSeatPlanSelect(std::unique_ptr<TSeatPlanSelectModel> model, QWidget* parent);
 
-    // The cell as TSeatPlan draws it, greyed when the layer mask is on and it cannot be picked.
-    void DrawCell(QPainter& painter, int col, int row, const QRect& rect, bool focused) override;
+    // A cell that cannot be picked is greyed while the layer mask is on.
+    bool greyedCell(int col, int row) override { return model().layerMask() && !model().canSelectSeat(row, col); }
     // A left press toggles the cell that became current; the space bar the current cell.
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
