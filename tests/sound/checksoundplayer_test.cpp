@@ -61,8 +61,7 @@ bool LoadedAll(const TCheckSoundPlayer& player)
         }
         return true;
     };
-    QTRY_VERIFY_WITH_TIMEOUT(settled(), 10000);
-    return true;
+    return QTest::qWaitFor(settled, 10000);
 }
 
 TEST_F(SoundFolder, RealEffectsLoadTheBuiltInSounds)
@@ -90,7 +89,9 @@ TEST_F(SoundFolder, RealEffectsLoadTheStationsFilesAndABrokenOneGivesWayToTheBui
     if (!QTest::qWaitFor([&player] { return player.Effect(TCheckSound::Ok)->status() != QSoundEffect::Loading; }, 10000))
         GTEST_SKIP() << "the multimedia backend of this machine loads no sound at all";
     // The broken file is logged and the built-in error sound stands in for it.
-    QTRY_COMPARE_WITH_TIMEOUT(player.Effect(TCheckSound::Error)->source(), TCheckSoundPlayer::BuiltInSource(TCheckSound::Error), 10000);
+    EXPECT_TRUE(QTest::qWaitFor([&player] {
+        return player.Effect(TCheckSound::Error)->source() == TCheckSoundPlayer::BuiltInSource(TCheckSound::Error);
+    }, 10000));
     ASSERT_TRUE(LoadedAll(player));
     for (const TCheckSound sound : {TCheckSound::Ok, TCheckSound::Refused}) {
         EXPECT_EQ(player.Effect(sound)->status(), QSoundEffect::Ready) << CheckSoundFileName(sound);

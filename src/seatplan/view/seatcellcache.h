@@ -14,6 +14,8 @@
 
 #include "seatplan/seattypes.h"
 
+class QPainter;
+
 namespace kiosk {
 
 struct TSeatCellLook {
