@@ -62,6 +62,14 @@ QUrl TCheckSoundPlayer::SourceOf(TCheckSound sound) const
     return QFileInfo(file).isFile() ? QUrl::fromLocalFile(file) : BuiltInSource(sound);
 }
 
+void TCheckSoundPlayer::ApplyVolume(QSoundEffect& effect) const
+{
+    // A loaded sound gets an output of full volume, and the effect passes a volume on to it only
+    // when the volume changes: so it changes, then comes to the setting.
+    effect.setVolume(Volume() < 0.5f ? 1.0f : 0.0f);
+    effect.setVolume(Volume());
+}
+
 bool TCheckSoundPlayer::HasDevice() { return !QMediaDevices::defaultAudioOutput().isNull(); }
 
 void TCheckSoundPlayer::Load()
@@ -70,7 +78,6 @@ void TCheckSoundPlayer::Load()
     for (const TCheckSound sound : kCheckSounds) {
         auto* effect = new QSoundEffect(this);
         effects_[Index(sound)] = effect;
-        effect->setVolume(float(settings_.volume) / 100.0f);
         connect(effect, &QSoundEffect::statusChanged, this, [this, sound] { OnStatusChanged(sound); });
         connect(effect, &QSoundEffect::playingChanged, this, [this, sound] { OnPlayingChanged(sound); });
         effect->setSource(SourceOf(sound));
@@ -80,6 +87,7 @@ void TCheckSoundPlayer::Load()
 void TCheckSoundPlayer::OnStatusChanged(TCheckSound sound)
 {
     QSoundEffect* effect = Effect(sound);
+    if (effect->status() == QSoundEffect::Ready) ApplyVolume(*effect);
     if (effect->status() != QSoundEffect::Error) return;
     const QUrl builtIn = BuiltInSource(sound);
     if (effect->source() == builtIn) {

@@ -66,6 +66,8 @@ signals:
 private:
     static std::size_t Index(TCheckSound sound) { return std::size_t(sound); }
     static bool HasDevice();
+    float Volume() const { return float(settings_.volume) / 100.0f; }
+    void ApplyVolume(QSoundEffect& effect) const;
     void OnStatusChanged(TCheckSound sound);
     void OnPlayingChanged(TCheckSound sound);
     void StartNext();

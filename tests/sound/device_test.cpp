@@ -1,6 +1,7 @@
 // The check sound player on a real sound device (a private sound server whose sink plays in
 // real time into nothing): sounds asked for in a row play one after the other, in order, each
 // to its end, never two at once.
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSoundEffect>
 
@@ -31,6 +32,7 @@ TEST_F(SoundFolder, SoundsInARowPlayOneAfterTheOtherInOrderNeverTogether)
 {
     if (!Server().Running()) GTEST_SKIP() << Server().Why();
     if (QMediaDevices::audioOutputs().isEmpty()) GTEST_SKIP() << "Qt Multimedia finds no device on the sound server";
+    home.Write("App.ini", "[sound]\nvolume=40\n");
     TCheckSoundPlayer player(home.str());
     std::vector<Heard> heard;
     const auto playing = [&player] {
@@ -51,6 +53,7 @@ TEST_F(SoundFolder, SoundsInARowPlayOneAfterTheOtherInOrderNeverTogether)
         expected.push_back({sound, false, 0});
     }
     EXPECT_EQ(heard, expected);
+    for (const TCheckSound sound : kCheckSounds) EXPECT_FLOAT_EQ(player.Effect(sound)->volume(), 0.4f);
     EXPECT_EQ(Log().find("声音"), std::string::npos) << Log();
 }
 

@@ -3,6 +3,7 @@
 #include "sound/checksoundplayer.h"
 #include "soundtestsupport.h"
 
+#include <QAudioDevice>
 #include <QMediaDevices>
 
 namespace kiosk {
