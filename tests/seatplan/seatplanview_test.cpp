@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPaintEvent>
 #include <QFontMetrics>
 #include <QTest>
 #include <QToolTip>
@@ -186,6 +187,42 @@ TEST_F(SeatViews, RefilledDictionariesShowAfterARepaint)
     TSeatPlanChecked view(&panel);
     SetUpAsCheckScreen(view, help);
     (*help.seatsStatus)[2] = "7";  // the next load checked seat 2
+    const QImage shot = view.grab().toImage();
+    EXPECT_TRUE(Near(PixelIn(shot, view.CellRect(2, 1), 71, 25), kCheckedMark));
+}
+
+// Collects the regions the view's viewport is asked to paint.
+class PaintRegions : public QObject {
+public:
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
+
+TEST_F(SeatViews, AfterACheckOnlyTheCellsThatChangedArePaintedAgain)
+{
+    TSeatPicHelp help = FortyFiveSeats();
+    TSeatPlanChecked view(&panel);
+    SetUpAsCheckScreen(view, help);
+    view.resize(panel.size());
+    panel.show();
+    QApplication::processEvents();
+    PaintRegions regions;
+    view.viewport()->installEventFilter(&regions);
+
+    // The same states again: nothing to paint.
+    view.repaintChangedCells();
+    QApplication::processEvents();
+    EXPECT_TRUE(regions.painted.isEmpty());
+
+    // The next load checked seat 2: its cell alone is painted, and shows the check.
+    (*help.seatsStatus)[2] = "7";
+    view.repaintChangedCells();
+    QApplication::processEvents();
+    EXPECT_EQ(regions.painted, QRegion(view.CellRect(2, 1)));
     const QImage shot = view.grab().toImage();
     EXPECT_TRUE(Near(PixelIn(shot, view.CellRect(2, 1), 71, 25), kCheckedMark));
 }
