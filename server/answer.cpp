@@ -85,7 +85,9 @@ void SetOutput(Json& answer, std::string_view name, Json value)
     }
 }
 
-bool HasOutput(const Json& answer, std::string_view name)
+bool HasOutput(const Json& answer, std::string_view name) { return FindOutput(answer, name) != nullptr; }
+
+const Json* FindOutput(const Json& answer, std::string_view name)
 {
     const Json* node = &answer;
     std::size_t at = 0;
@@ -93,10 +95,10 @@ bool HasOutput(const Json& answer, std::string_view name)
         const auto dot = name.find('.', at);
         const std::string part(name.substr(at, dot == std::string_view::npos ? std::string_view::npos : dot - at));
         if (!node->is_object() || !node->contains(part))
-            return false;
+            return nullptr;
         node = &node->at(part);
         if (dot == std::string_view::npos)
-            return true;
+            return node;
         at = dot + 1;
     }
 }

@@ -57,6 +57,8 @@ private:
 void SetOutput(Json& answer, std::string_view name, Json value);
 // True when the dotted key is present.
 bool HasOutput(const Json& answer, std::string_view name);
+// The value at the dotted key, or null when it is absent.
+const Json* FindOutput(const Json& answer, std::string_view name);
 
 // Cents as the kiosk's money value (a number with at most two decimals).
 double Money(std::int64_t cents);

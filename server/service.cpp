@@ -13,6 +13,7 @@ const char* StatusText(int status)
 {
     switch (status) {
     case 400: return "Bad Request";
+    case 401: return "Unauthorized";
     case 404: return "Not Found";
     case 405: return "Method Not Allowed";
     case 413: return "Payload Too Large";
@@ -72,9 +73,16 @@ Reply ErrorPage(int status, const std::string& detail)
     return reply;
 }
 
-StationService::StationService(std::string databasePath, DemoClock clock)
-    : databasePath_(std::move(databasePath)), clock_(std::move(clock))
+bool OpenWithoutSession(const std::string& address)
 {
+    return address == "system/testConn" || address == "system/login" || address == "system/helpNoAuth";
+}
+
+StationService::StationService(std::string databasePath, DemoClock clock, ServiceOptions options)
+    : databasePath_(std::move(databasePath)), clock_(std::move(clock)), options_(options),
+      sessions_(options.sessionTimeoutMinutes)
+{
+    Sessions::Prepare(ThreadDatabase());
     AddSystemEndpoints(endpoints_);
     AddBaseEndpoints(endpoints_);
     AddCheckEndpoints(endpoints_);
@@ -95,9 +103,9 @@ Database& StationService::ThreadDatabase() const
     return *db;
 }
 
-Reply StationService::Handle(const std::string& method, const std::string& path, const std::string& body,
-                             const std::string& remote) const
+Reply StationService::Handle(const HttpCall& call) const
 {
+    const std::string& path = call.path;
     if (path.size() <= kPrefix.size() + kSuffix.size() || path.compare(0, kPrefix.size(), kPrefix) != 0 ||
         path.compare(path.size() - kSuffix.size(), kSuffix.size(), kSuffix) != 0)
         return ErrorPage(404, "没有这个地址：" + path);
@@ -105,15 +113,19 @@ Reply StationService::Handle(const std::string& method, const std::string& path,
     const auto found = byAddress_.find(address);
     if (found == byAddress_.end())
         return ErrorPage(404, "没有这个地址：" + address);
-    if (method != "POST")
+    if (call.method != "POST")
         return ErrorPage(405, "地址" + address + "只接受POST请求");
+    // The login filter: as a servlet application answers a request of nobody logged in.
+    const std::string sessionId = SessionIdOf(call.cookie);
+    if (!OpenWithoutSession(address) && !sessions_.Touch(ThreadDatabase(), sessionId))
+        return ErrorPage(401, kNotLoggedIn);
     FormParams params;
     try {
-        params = ParseFormBody(body);
+        params = ParseFormBody(call.body);
     } catch (const FormError& e) {
         return ErrorPage(400, std::string("请求内容格式错误：") + e.what());
     }
-    const Request request(address, std::move(params), remote);
+    const Request request(address, std::move(params), call.remote);
     Reply reply;
     try {
         reply = Answer(endpoints_[found->second], request);
@@ -121,7 +133,23 @@ Reply StationService::Handle(const std::string& method, const std::string& path,
         reply = ErrorPage(500, std::string("服务器内部错误：") + e.what());
     }
     reply.params = LogParams(request.Params());
+    KeepSession(address, sessionId, reply);
     return reply;
+}
+
+// A successful staff login opens a new session (the one before, if any, ends: a login never
+// carries an old session on); a logout ends it.
+void StationService::KeepSession(const std::string& address, const std::string& sessionId, Reply& reply) const
+{
+    if (reply.status != 200 || reply.flag != "1")
+        return;
+    if (address == "system/login") {
+        Database& db = ThreadDatabase();
+        sessions_.Close(db, sessionId);
+        reply.setCookie = SessionCookie(sessions_.Open(db, reply.userId), options_.secureCookies);
+    } else if (address == "system/logout") {
+        sessions_.Close(ThreadDatabase(), sessionId);
+    }
 }
 
 Reply StationService::Answer(const Endpoint& endpoint, const Request& request) const
@@ -156,6 +184,8 @@ Reply StationService::Answer(const Endpoint& endpoint, const Request& request) c
     reply.contentType = "application/json;charset=utf-8";
     reply.body = answer.dump(-1, ' ', false, Json::error_handler_t::replace);
     reply.flag = FlagText(answer);
+    if (const Json* id = FindOutput(answer, "global.userinfo.id"); id && id->is_number_integer())
+        reply.userId = id->get<std::int64_t>();
     return reply;
 }
 

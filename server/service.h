@@ -5,6 +5,7 @@
 #include "answer.h"
 #include "calendar.h"
 #include "request.h"
+#include "session.h"
 
 #include <functional>
 #include <map>
@@ -43,22 +44,46 @@ struct Reply {
     std::string body;
     std::string flag;    // for the request log: the answer's flag, or the status
     std::string params;  // for the request log: the parameters, secrets masked
+    std::string setCookie; // a Set-Cookie header: the session the staff login opened
+    std::int64_t userId = 0; // the staff user a successful login answered
 };
+
+// What the service reads of one HTTP request.
+struct HttpCall {
+    std::string method;
+    std::string path;
+    std::string body;
+    std::string remote;
+    std::string cookie; // the Cookie header
+};
+
+// The station's settings of the HTTP side.
+struct ServiceOptions {
+    int sessionTimeoutMinutes = 0; // 0: a session lasts until logout
+    bool secureCookies = false;    // served over TLS: the session cookie is marked Secure
+};
+
+// The addresses a kiosk reaches before its staff login: everything else wants the session.
+bool OpenWithoutSession(const std::string& address);
+// The detail of the refusal of a request without a valid session.
+inline constexpr const char* kNotLoggedIn = "用户未登录或登录已超时，请重新登录！";
 
 class StationService {
 public:
-    StationService(std::string databasePath, DemoClock clock);
+    StationService(std::string databasePath, DemoClock clock, ServiceOptions options = {});
 
-    Reply Handle(const std::string& method, const std::string& path, const std::string& body,
-                 const std::string& remote) const;
+    Reply Handle(const HttpCall& call) const;
     const std::vector<Endpoint>& Endpoints() const { return endpoints_; }
 
 private:
     Database& ThreadDatabase() const;
     Reply Answer(const Endpoint& endpoint, const Request& request) const;
+    void KeepSession(const std::string& address, const std::string& sessionId, Reply& reply) const;
 
     std::string databasePath_;
     DemoClock clock_;
+    ServiceOptions options_;
+    Sessions sessions_;
     std::vector<Endpoint> endpoints_;
     std::map<std::string, std::size_t> byAddress_;
 };

@@ -20,6 +20,11 @@ std::string LocalHostNameText(const std::string& officialName)
     return colon == std::string::npos ? std::string() : text.substr(colon + 1);
 }
 
+std::string ServerURL(bool https, const std::string& host, int port, const std::string& pathSegment)
+{
+    return std::string(https ? "https://" : "http://") + host + ":" + std::to_string(port) + "/" + pathSegment + "/";
+}
+
 bool TConnectCFG::connectToServer()
 {
     ReadConfig();
@@ -36,11 +41,24 @@ void TConnectCFG::ReadConfig()
     }
     if (ReadEncoded(iniName)) return;
     const TIniFile ini(iniName);
+    ReadTransport(ini);
     ip = ini.ReadString("server", "ip", "127.0.0.1");
-    port = static_cast<int>(ini.ReadInteger("server", "port", 80));
+    port = static_cast<int>(ini.ReadInteger("server", "port", https ? 443 : 80));
     path = ini.ReadString("server", "path", "");
     secretKey = ini.ReadString("server", "secretKey", "");
-    if (TDMPublic* dm = DMPublic()) dm->jcon.ReadTimeouts(ini);
+}
+
+// What the connection needs besides the address: HTTPS with an optional CA file of the
+// station's own (relative to the application folder), and the time-outs.
+void TConnectCFG::ReadTransport(const TIniFile& ini)
+{
+    https = ini.ReadInteger("server", "https", 0) == 1;
+    TDMPublic* dm = DMPublic();
+    if (!dm) return;
+    dm->jcon.ReadTimeouts(ini);
+    std::string caFile = ini.ReadString("server", "cafile", "");
+    if (!caFile.empty() && std::filesystem::path(caFile).is_relative()) caFile = GetSysInfo()->AppPath() + caFile;
+    dm->jcon.SetCaFile(caFile);
 }
 
 bool TConnectCFG::ReadEncoded(const std::string& iniName)
@@ -58,7 +76,7 @@ bool TConnectCFG::ReadEncoded(const std::string& iniName)
         port = static_cast<int>(encodedPort);
         path = read("path", kPathSegment);
         secretKey = read("secretKey", "");
-        if (TDMPublic* dm = DMPublic()) dm->jcon.ReadTimeouts(ini);
+        ReadTransport(ini);
         return true;
     } catch (const std::exception&) {
         return false;  // no cipher service in this system: the plain form is read
@@ -69,7 +87,7 @@ bool TConnectCFG::TestConnection(const std::string& host, int portNumber, const 
                                  const std::string& serverSecretKey)
 {
     auto info = GetSysInfo();
-    info->setServerURL("http://" + host + ":" + std::to_string(portNumber) + "/" + pathSegment + "/");
+    info->setServerURL(ServerURL(https, host, portNumber, pathSegment));
     info->setServerSecretKey(serverSecretKey);
     const LocalHost local = FindLocalHost();
     if (local.address.empty()) {

@@ -1,10 +1,16 @@
 #include "core/sharedops.h"
 
 #include <arpa/inet.h>
-#include <cmath>
-#include <ctime>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
 
 namespace kiosk {
 
@@ -38,22 +44,72 @@ bool SetRealClock(const DateTime& local)
     return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
+std::string AddressText(const sockaddr* address)
+{
+    char text[INET_ADDRSTRLEN] = {};
+    if (!address || address->sa_family != AF_INET) return {};
+    const auto* in = reinterpret_cast<const sockaddr_in*>(address);
+    return inet_ntop(AF_INET, &in->sin_addr, text, sizeof text) ? std::string(text) : std::string();
+}
+
+// The interface of the default route with the lowest metric, from the kernel's routing table.
+std::string DefaultRouteInterface()
+{
+    std::ifstream routes("/proc/net/route");
+    std::string line;
+    std::getline(routes, line);  // the column titles
+    std::string best;
+    long bestMetric = -1;
+    while (std::getline(routes, line)) {
+        std::istringstream fields(line);
+        std::string iface, destination, gateway, flags, refCnt, use, metric, mask;
+        if (!(fields >> iface >> destination >> gateway >> flags >> refCnt >> use >> metric >> mask)) continue;
+        if (destination != "00000000" || mask != "00000000") continue;
+        const long m = std::strtol(metric.c_str(), nullptr, 10);
+        if (bestMetric < 0 || m < bestMetric) {
+            best = iface;
+            bestMetric = m;
+        }
+    }
+    return best;
+}
+
+void AddInterfaceAddresses(HostAddresses& addresses)
+{
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return;
+    const std::string routeInterface = DefaultRouteInterface();
+    for (const ifaddrs* i = list; i; i = i->ifa_next) {
+        if (!(i->ifa_flags & IFF_UP)) continue;
+        const std::string text = AddressText(i->ifa_addr);
+        if (text.empty()) continue;
+        addresses.ofInterfaces.push_back(text);
+        if (addresses.ofDefaultRoute.empty() && i->ifa_name && routeInterface == i->ifa_name)
+            addresses.ofDefaultRoute = text;
+    }
+    freeifaddrs(list);
+}
+
 LocalHost RealHostLookup()
 {
     LocalHost host;
     char name[128] = {};
     if (gethostname(name, sizeof name - 1) != 0) return host;
     host.name = name;
+    HostAddresses addresses;
     addrinfo hints{};
     hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
     hints.ai_flags = AI_CANONNAME;
     addrinfo* found = nullptr;
-    if (getaddrinfo(name, nullptr, &hints, &found) != 0 || !found) return host;
-    if (found->ai_canonname) host.name = found->ai_canonname;
-    char text[INET_ADDRSTRLEN] = {};
-    const auto* in = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
-    if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) host.address = text;
-    freeaddrinfo(found);
+    if (getaddrinfo(name, nullptr, &hints, &found) == 0 && found) {
+        if (found->ai_canonname) host.name = found->ai_canonname;
+        for (const addrinfo* a = found; a; a = a->ai_next)
+            if (std::string text = AddressText(a->ai_addr); !text.empty()) addresses.ofName.push_back(text);
+        freeaddrinfo(found);
+    }
+    if (addresses.ofName.empty() || IsLoopbackAddress(addresses.ofName.front())) AddInterfaceAddresses(addresses);
+    host.address = ChooseHostAddress(addresses);
     return host;
 }
 
@@ -105,6 +161,20 @@ LocalHost FindLocalHost()
 {
     const HostLookup& custom = CustomHostLookup();
     return custom ? custom() : RealHostLookup();
+}
+
+bool IsLoopbackAddress(std::string_view address) { return address.starts_with("127."); }
+
+std::string ChooseHostAddress(const HostAddresses& addresses)
+{
+    for (const std::string& a : addresses.ofName)
+        if (!IsLoopbackAddress(a)) return a;
+    if (!addresses.ofDefaultRoute.empty() && !IsLoopbackAddress(addresses.ofDefaultRoute))
+        return addresses.ofDefaultRoute;
+    for (const std::string& a : addresses.ofInterfaces)
+        if (!IsLoopbackAddress(a)) return a;
+    if (!addresses.ofName.empty()) return addresses.ofName.front();
+    return addresses.ofInterfaces.empty() ? std::string() : addresses.ofInterfaces.front();
 }
 
 void SetHostLookup(HostLookup lookup) { CustomHostLookup() = std::move(lookup); }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/datetime.h"
 
@@ -28,12 +29,24 @@ using ClockSetter = std::function<bool(const DateTime& local)>;
 bool SetSystemClock(const DateTime& local);
 void SetClockSetter(ClockSetter setter);  // empty restores the real one
 
-// The kiosk's own host name and IPv4 address; replaceable in tests. A name that does not
-// resolve gives an empty address.
+// The kiosk's own host name and IPv4 address as the station's network sees it; replaceable in
+// tests. The address is the first one of the machine's name that is not a loopback address;
+// where the name gives only loopback addresses (Debian names itself 127.0.1.1), the address of
+// the interface that carries the default route, or else the first interface address that is not
+// loopback. A loopback address only where the machine has nothing else; empty when it has none.
 struct LocalHost {
     std::string name;
     std::string address;
 };
+
+// What the choice of the kiosk's address is made from, IPv4 in dotted decimal.
+struct HostAddresses {
+    std::vector<std::string> ofName;        // the addresses the machine's name resolves to, in order
+    std::string ofDefaultRoute;             // the address of the interface carrying the default route
+    std::vector<std::string> ofInterfaces;  // the addresses of the interfaces that are up, in order
+};
+bool IsLoopbackAddress(std::string_view address);
+std::string ChooseHostAddress(const HostAddresses& addresses);
 using HostLookup = std::function<LocalHost()>;
 LocalHost FindLocalHost();
 void SetHostLookup(HostLookup lookup);  // empty restores the real one

@@ -48,6 +48,17 @@ THttpClient::THttpClient() : curl_(nullptr), headers_(nullptr), error_{}
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &THttpClient::OnBody);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &THttpClient::OnHeader);
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    // The cookie engine on, reading no file and writing none: the session lives as long as the handle.
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");
+    // 301, 302 and 303 are followed with a GET, 307 and 308 with the same POST, as browsers do.
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+    char* defaultCa = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CAINFO, &defaultCa) == CURLE_OK && defaultCa) defaultCaFile_ = defaultCa;
 }
 
 THttpClient::~THttpClient()
@@ -79,9 +90,12 @@ std::size_t THttpClient::OnHeader(char* data, std::size_t size, std::size_t coun
     const std::string_view line(data, n);
     if (StartsText("HTTP/", line)) {
         t->answer.Body.clear();
+        t->answer.ContentType.clear();
         const std::size_t code = line.find(' ');
         const std::size_t text = code == std::string_view::npos ? code : line.find(' ', code + 1);
         t->answer.StatusText = text == std::string_view::npos ? std::string() : TrimRight(line.substr(text + 1));
+    } else if (StartsText("Content-Type:", line)) {
+        t->answer.ContentType = Trim(line.substr(13));
     } else if (StartsText("Content-Length:", line)) {
         std::int64_t length = 0;
         if (TryStrToInt64(Trim(line.substr(15)), length) && length > 0 && std::size_t(length) <= t->maxBytes)
@@ -105,6 +119,11 @@ THttpAnswer THttpClient::Post(const std::string& url, std::string_view body, con
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.MaxAnswerBytes));
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+    if (options.CaFile != caFile_) {
+        caFile_ = options.CaFile;
+        const std::string& ca = caFile_.empty() ? defaultCaFile_ : caFile_;
+        curl_easy_setopt(h, CURLOPT_CAINFO, ca.empty() ? nullptr : ca.c_str());
+    }
     if (options.UserName.empty()) {
         curl_easy_setopt(h, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
         curl_easy_setopt(h, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
@@ -127,6 +146,19 @@ THttpAnswer THttpClient::Post(const std::string& url, std::string_view body, con
     if (transfer.answer.Body.capacity() < transfer.answer.Body.size() + kPadding)
         transfer.answer.Body.reserve(transfer.answer.Body.size() + kPadding);
     return std::move(transfer.answer);
+}
+
+std::string THttpClient::Cookies() const
+{
+    curl_slist* cookies = nullptr;
+    std::string text;
+    if (curl_easy_getinfo(Handle(curl_), CURLINFO_COOKIELIST, &cookies) != CURLE_OK) return text;
+    for (const curl_slist* c = cookies; c; c = c->next) {
+        text += c->data;
+        text += '\n';
+    }
+    curl_slist_free_all(cookies);
+    return text;
 }
 
 } // namespace kiosk

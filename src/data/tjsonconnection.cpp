@@ -102,7 +102,8 @@ TjsonConnection::~TjsonConnection()
 
 void TjsonConnection::SetURLHost(std::string value)
 {
-    connectWeb_ = UpperCase(std::string_view(value).substr(0, 7)) == "HTTP://";
+    const std::string start = UpperCase(std::string_view(value).substr(0, 8));
+    connectWeb_ = start.starts_with("HTTP://") || start == "HTTPS://";
     urlHost_ = std::move(value);
 }
 
@@ -193,27 +194,46 @@ void FillOutputParams(object answer, TParams& params)
     }
 }
 
-object TjsonConnection::ParseAnswer(std::string& text)
+bool TjsonConnection::ParseStrict(std::string& text, object& answer)
 {
     if (text.capacity() < text.size() + THttpClient::kPadding) text.reserve(text.size() + THttpClient::kPadding);
-    std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     element doc;
+    return !parser_->parse(text.data() + skip, text.size() - skip, false).get(doc) && !doc.get_object().get(answer);
+}
+
+// Strict JSON first, on the fast path; an answer that it cannot read is read once more
+// leniently and, rewritten as strict JSON, parsed again.
+object TjsonConnection::ParseAnswer(std::string& text)
+{
     object answer;
-    if (parser_->parse(text.data() + skip, text.size() - skip, false).get(doc) || doc.get_object().get(answer))
-        throw Exception(std::string("服务器返回的数据不是JSON对象，") + kBadData);
-    return answer;
+    if (ParseStrict(text, answer)) return answer;
+    if (std::optional<std::string> strict = LenientToStrictJson(text)) {
+        text = std::move(*strict);
+        if (ParseStrict(text, answer)) return answer;
+    }
+    throw Exception(std::string("服务器返回的数据不是JSON对象，") + kBadData);
+}
+
+object TjsonConnection::ReadAnswer(THttpAnswer answer)
+{
+    const std::string charset = CharsetOf(answer.ContentType);
+    if (!IsUtf8Charset(charset)) {
+        if (!decoder_) decoder_ = std::make_unique<TCharsetDecoder>();
+        decoder_->ToUtf8(answer.Body, charset, THttpClient::kPadding);
+    }
+    if (answer.Status != 200 && answer.Status != 0)
+        throw Exception("服务器返回出错：httpStatus:" + IntToStr(answer.Status) + " " + answer.StatusText + "\r" +
+                        ErrorDetail(answer.Body));
+    answer_ = std::move(answer.Body);
+    return ParseAnswer(answer_);
 }
 
 object TjsonConnection::Exchange(std::string_view verb, const std::string& url, std::string body)
 {
     xmlHttp_ = std::make_unique<THttpRequest>(THttpRequest{std::string(verb), url, std::move(body)});
     if (!client_) client_ = std::make_unique<THttpClient>();
-    THttpAnswer answer = client_->Post(url, xmlHttp_->Body, http_);
-    if (answer.Status != 200 && answer.Status != 0)
-        throw Exception("服务器返回出错：httpStatus:" + IntToStr(answer.Status) + " " + answer.StatusText + "\r" +
-                        ErrorDetail(answer.Body));
-    answer_ = std::move(answer.Body);
-    return ParseAnswer(answer_);
+    return ReadAnswer(client_->Post(url, xmlHttp_->Body, http_));
 }
 
 // ---------------------------------------------------------------- query

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "data/answertext.h"
 #include "data/appserver.h"
 #include "data/httpclient.h"
 #include "platform/inifile.h"
@@ -48,7 +49,7 @@ public:
 
     // ---- published properties
     const std::string& URLHost() const { return urlHost_; }
-    // Also sets web mode when the text begins with "HTTP://" in any letter case.
+    // Also sets web mode when the text begins with "HTTP://" or "HTTPS://" in any letter case.
     void SetURLHost(std::string value);
     const std::string& URLRead() const { return urlRead_; }
     void SetURLRead(std::string value) { urlRead_ = std::move(value); }
@@ -73,6 +74,13 @@ public:
     void SetTimeout(long ms) { http_.TimeoutMs = ms; }
     // Takes `[server]` `connecttimeout` and `timeout` of App.ini (milliseconds) when present.
     void ReadTimeouts(const TIniFile& appIni);
+    // The PEM file of a station's own certificate authority for an HTTPS server; empty trusts
+    // the system's authorities only. Certificates are always verified.
+    const std::string& CaFile() const { return http_.CaFile; }
+    void SetCaFile(std::string path) { http_.CaFile = std::move(path); }
+    // The session cookies the connection holds (Netscape cookie-file lines); empty before the
+    // first request.
+    std::string Cookies() const { return client_ ? client_->Cookies() : std::string(); }
     // Answers larger than this are refused (64 MB by default).
     std::size_t MaxAnswerBytes() const { return http_.MaxAnswerBytes; }
     void SetMaxAnswerBytes(std::size_t bytes) { http_.MaxAnswerBytes = bytes; }
@@ -92,6 +100,11 @@ public:
 
     // URLHost + address, with ".action" unless the address already contains it.
     std::string URLOf(std::string_view address) const;
+
+    // What one exchange makes of the server's answer: decoded by its charset, failed by a status
+    // other than 200 (and 0), parsed as a JSON object (leniently when strict JSON cannot read
+    // it). The object lives until the next answer. Each request reads its answer here.
+    simdjson::dom::object ReadAnswer(THttpAnswer answer);
 
     // ---- datasets whose remote server this is (in registration order)
     const std::vector<TjsonClientDataSet*>& DataSets() const { return dataSets_; }
@@ -132,6 +145,7 @@ private:
     // One HTTP exchange; returns the parsed answer object (valid until the next request).
     simdjson::dom::object Exchange(std::string_view verb, const std::string& url, std::string body);
     simdjson::dom::object ParseAnswer(std::string& text);
+    bool ParseStrict(std::string& text, simdjson::dom::object& answer);
     void QueryTable(TjsonClientDataSet& ds, simdjson::dom::object answer, TParams& params, int& recsOut,
                     TAppServerResult& result);
     void PostRows(TjsonClientDataSet& ds, const std::string& deltaText, TParams& params, TAppServerResult& result);
@@ -152,6 +166,7 @@ private:
     TConnectState state_ = csDisconnect;
     THttpOptions http_;
     std::unique_ptr<THttpClient> client_;
+    std::unique_ptr<TCharsetDecoder> decoder_;
     std::unique_ptr<THttpRequest> xmlHttp_;
     std::unique_ptr<TDataSet> fcdsResult_;
     std::unique_ptr<simdjson::dom::parser> parser_;

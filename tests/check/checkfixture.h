@@ -17,6 +17,7 @@
 #include "seatplan/seatplanloader.h"
 #include "support/qtapp.h"
 #include "support/recordingdialog.h"
+#include "support/staffsession.h"
 #include "support/stationd_fixture.h"
 #include "support/tempfolder.h"
 
@@ -46,6 +47,7 @@ protected:
         dialogs = RegisterRecordingDialog();
         module = std::make_unique<TDMPublic>();
         SetServer("http://127.0.0.1:" + std::to_string(station.Port()) + "/KtBusWeb/");
+        ASSERT_NO_THROW(StaffLogin(module->jcon));
         auto user = std::make_shared<TLoginUserInfo>();
         user->OrgID = 11;
         user->StationID = 101;

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <sys/socket.h>
 
 #include "core/coreservices.h"
 #include "core/sharedops.h"
@@ -51,6 +54,48 @@ TEST(SharedOps, clockAndHostAreInjectable)
     EXPECT_EQ(FindLocalHost().address, "10.0.0.5");
     SetHostLookup({});
     EXPECT_FALSE(FindLocalHost().name.empty());
+}
+
+struct HostAddressCase {
+    const char* name;
+    HostAddresses addresses;
+    const char* chosen;
+};
+
+TEST(SharedOps, kioskAddressIsTheOneTheStationsNetworkSees)
+{
+    const HostAddressCase cases[] = {
+        {"nameGivesTheLan", {{"10.0.0.5"}, "192.168.1.9", {"127.0.0.1", "192.168.1.9"}}, "10.0.0.5"},
+        {"firstNonLoopbackOfTheName", {{"127.0.1.1", "10.0.0.5"}, "", {}}, "10.0.0.5"},
+        {"debianNameThenDefaultRoute", {{"127.0.1.1"}, "192.168.1.9", {"127.0.0.1", "172.17.0.1", "192.168.1.9"}},
+         "192.168.1.9"},
+        {"noDefaultRouteFirstInterface", {{"127.0.0.1"}, "", {"127.0.0.1", "172.17.0.1", "192.168.1.9"}}, "172.17.0.1"},
+        {"nameDoesNotResolve", {{}, "192.168.1.9", {"127.0.0.1", "192.168.1.9"}}, "192.168.1.9"},
+        {"onlyLoopbackKeepsTheNames", {{"127.0.1.1"}, "", {"127.0.0.1"}}, "127.0.1.1"},
+        {"onlyTheLoopbackInterface", {{}, "", {"127.0.0.1"}}, "127.0.0.1"},
+        {"nothingAtAll", {{}, "", {}}, ""},
+    };
+    for (const HostAddressCase& c : cases) EXPECT_EQ(ChooseHostAddress(c.addresses), c.chosen) << c.name;
+}
+
+// The real lookup of this machine: wherever it has an interface besides loopback, the kiosk
+// does not report a loopback address.
+TEST(SharedOps, realLookupReportsNoLoopbackWhereTheMachineHasMore)
+{
+    SetHostLookup({});
+    const LocalHost host = FindLocalHost();
+    ASSERT_FALSE(host.name.empty());
+    ifaddrs* list = nullptr;
+    ASSERT_EQ(getifaddrs(&list), 0);
+    bool other = false;
+    for (const ifaddrs* i = list; i; i = i->ifa_next)
+        if ((i->ifa_flags & IFF_UP) && i->ifa_addr && i->ifa_addr->sa_family == AF_INET &&
+            !(i->ifa_flags & IFF_LOOPBACK))
+            other = true;
+    freeifaddrs(list);
+    if (!other) GTEST_SKIP() << "this machine has no IPv4 interface besides loopback";
+    EXPECT_FALSE(host.address.empty());
+    EXPECT_FALSE(IsLoopbackAddress(host.address)) << host.address;
 }
 
 class BillNumbers : public testing::Test {

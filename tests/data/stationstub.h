@@ -43,6 +43,8 @@ public:
     StationStub& operator=(const StationStub&) = delete;
 
     int Port() const { return port_; }
+    // The server itself, for handlers of other verbs.
+    httplib::Server& Raw() { return server_; }
     // The base address of the kiosk's connection: http://127.0.0.1:port/KtBusWeb/
     std::string BaseURL() const { return "http://127.0.0.1:" + std::to_string(port_) + "/KtBusWeb/"; }
 

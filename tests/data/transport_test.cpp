@@ -155,7 +155,7 @@ TEST_F(Transport, addressWithActionIsUsedAsItStands)
     EXPECT_EQ(jcon.URLOf("bill/initBillNo"), server.BaseURL() + "bill/initBillNo.action");
 }
 
-TEST(TransportMode, urlHostBeginningWithHttpInAnyCaseIsWebMode)
+TEST(TransportMode, urlHostBeginningWithHttpOrHttpsInAnyCaseIsWebMode)
 {
     TjsonConnection c;
     EXPECT_FALSE(c.WebMode());
@@ -165,8 +165,10 @@ TEST(TransportMode, urlHostBeginningWithHttpInAnyCaseIsWebMode)
     EXPECT_TRUE(c.WebMode());
     c.SetURLHost("C:\\data\\");
     EXPECT_FALSE(c.WebMode());
-    c.SetURLHost("https://x/");
-    EXPECT_FALSE(c.WebMode()) << "only plain HTTP is web mode";
+    c.SetURLHost("HTTPS://x/");
+    EXPECT_TRUE(c.WebMode()) << "a station server behind TLS";
+    c.SetURLHost("httpx://x/");
+    EXPECT_FALSE(c.WebMode());
 }
 
 TEST_F(Transport, valuesAreEncodedOnlyAsTheSystemEscapesAndInputOutputIsNeitherSentNorFilled)

@@ -11,6 +11,7 @@
 #include "core/sysservice.h"
 #include "seatplan/seatplanloader.h"
 #include "support/qtapp.h"
+#include "support/staffsession.h"
 
 namespace kiosk::test {
 
@@ -47,6 +48,7 @@ void CheckDesk::SetServer(const std::string& urlHost)
 {
     module_->jcon.SetURLHost(urlHost);
     SetSeatPlanConnection(&module_->jcon);
+    StaffLogin(module_->jcon);
 }
 
 TFrmCheck& CheckDesk::Open(std::int64_t vehicle)

@@ -27,7 +27,8 @@ public:
     CheckDesk(const CheckDesk&) = delete;
     CheckDesk& operator=(const CheckDesk&) = delete;
 
-    // Points the data module's connection (and the seat plan's) at `urlHost`.
+    // Points the data module's connection (and the seat plan's) at `urlHost` and makes the
+    // kiosk's staff login there, so the connection holds the server's session.
     void SetServer(const std::string& urlHost);
     // A new check screen for the vehicle, shown at 1600×900 (the former one is closed first).
     TFrmCheck& Open(std::int64_t vehicle);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <sqlite3.h>
 #include <memory>
 
 #include "e2e/checkdesk.h"
@@ -118,7 +119,30 @@ TEST_P(CheckFaults, TheScreenStaysUpTellsTheFaultAndChecksAgainAfterIt)
     EXPECT_TRUE(desk->Form().KestEdtTicketNO->text().isEmpty());
 }
 
-// After a check that passed, a check that fails on the way must not leave "检票成功！…" of the
+// The session of the staff login rides on every request (stationd refuses any check without it);
+// a kiosk whose session the server has dropped gets the server's refusal text, and the screen
+// stays up.
+TEST_F(FaultyStation, ALostSessionGetsTheServersRefusalAndTheScreenStaysUp)
+{
+    desk->Check("11012");
+    ASSERT_TRUE(desk->Form().lbl2->text().startsWith("检票成功！12号座"));
+    EXPECT_NE(desk->Module().jcon.Cookies().find("JSESSIONID"), std::string::npos);
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(station->Database().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "DELETE FROM httpsession", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    desk->Check("11013");
+
+    EXPECT_TRUE(desk->Form().isVisible());
+    EXPECT_NE(Shown().find("服务器返回出错：httpStatus:401 Unauthorized 用户未登录或登录已超时，请重新登录！"), std::string::npos)
+        << Shown();
+    EXPECT_EQ(MalformedLogLines(desk->Log()), std::vector<std::string>{});
+    EXPECT_EQ(Checks(), 11);
+    EXPECT_TRUE(StillCheckable("0000011013"));
+}
+
+ must not leave "检票成功！…" of the
 // former ticket in the status line, where it reads as this ticket's success (for line work the
 // text names no seat, so nothing tells the two apart).
 TEST_F(FaultyStation, AFailedCheckLeavesNoSuccessOfTheTicketBeforeInTheStatusLine)

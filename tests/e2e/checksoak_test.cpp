@@ -14,6 +14,7 @@
 
 #include "e2e/checkdesk.h"
 #include "e2e/faultstation.h"
+#include "support/staffsession.h"
 #include "support/stationd_fixture.h"
 
 namespace kiosk::test {
@@ -47,6 +48,7 @@ void RunRound(CheckDesk& desk, FaultStation& front, int count, Soak& soak)
     stationd::test::Stationd station(
         {true, {"--line-tickets", std::to_string(count > kDemoLineTickets ? count - kDemoLineTickets : 0)}});
     front.SetStationPort(station.Port());
+    StaffLogin(desk.Module().jcon);  // a new station server: the kiosk logs in there as at start-up
     desk.Open(kLineBus);
     const int before = desk.Form().LabChecks->text().toInt();
     for (int n = 0; n < count; ++n, ++soak.checks) {

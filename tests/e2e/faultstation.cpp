@@ -117,12 +117,16 @@ void FaultStation::Forward(const httplib::Request& req, httplib::Response& res)
     }
     httplib::Client station("127.0.0.1", port);
     station.set_tcp_nodelay(true);
-    auto answer = station.Post(req.path, req.body, req.get_header_value("Content-Type"));
+    // The kiosk's session travels both ways, as through any proxy.
+    httplib::Headers session;
+    if (req.has_header("Cookie")) session.emplace("Cookie", req.get_header_value("Cookie"));
+    auto answer = station.Post(req.path, session, req.body, req.get_header_value("Content-Type"));
     if (!answer) {
         res.status = 502;
         return;
     }
     res.status = answer->status;
+    if (answer->has_header("Set-Cookie")) res.set_header("Set-Cookie", answer->get_header_value("Set-Cookie"));
     res.set_content(answer->body, answer->get_header_value("Content-Type"));
 }
 

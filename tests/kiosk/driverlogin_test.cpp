@@ -16,6 +16,7 @@
 #include "kiosk/frmmainnew.h"
 #include "platform/datetime.h"
 #include "support/recordingdialog.h"
+#include "support/staffsession.h"
 #include "support/stationd_fixture.h"
 #include "support/tempfolder.h"
 
@@ -76,6 +77,7 @@ protected:
         GetSysInfo()->setLoginUserInfo(user);
         dm = std::make_unique<TDMPublic>();
         dm->jcon.SetURLHost("http://127.0.0.1:" + std::to_string(server->Port()) + "/KtBusWeb/");
+        ASSERT_NO_THROW(test::StaffLogin(dm->jcon));
 
         closer.setInterval(20);
         QObject::connect(&closer, &QTimer::timeout, [this] { NoteAndCloseCheckWindow(); });

@@ -18,6 +18,7 @@
 #include "print/qt/kestprint.h"
 #include "print/qt/qtprintplatform.h"
 #include "support/pdftext.h"
+#include "support/staffsession.h"
 #include "support/stationd_fixture.h"
 #include "support/tempfolder.h"
 
@@ -57,6 +58,7 @@ TEST(DemoSlip, printsToAPdfThatShowsItsTextsAmountsAndAReadableBarcode)
     test::TempFolder app;
     TjsonConnection connection;
     connection.SetURLHost("http://127.0.0.1:" + std::to_string(station.Port()) + "/KtBusWeb/");
+    ASSERT_NO_THROW(test::StaffLogin(connection));
     TQtPrintPlatform printers(app.str(), TQtPrintPlatform::Mode::Pdf);
 
     const std::string name = TKestPrint::GetTicketModelName(app.str(), "结算单", "默认结算单");

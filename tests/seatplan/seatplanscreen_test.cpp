@@ -17,6 +17,7 @@
 #include "seatplan/view/seatpicturecache.h"
 #include "seatplan/view/seatplanchecked.h"
 #include "stationprocess.h"
+#include "support/staffsession.h"
 #include "support/tempfolder.h"
 
 namespace kiosk {
@@ -69,6 +70,7 @@ protected:
         user->StationID = kStation;
         GetSysInfo()->setLoginUserInfo(user);
         jcon.SetURLHost(station.BaseURL());
+        ASSERT_NO_THROW(test::StaffLogin(jcon));
         SetSeatPlanConnection(&jcon);
         TSeatPictureCache::Instance().Clear();
     }

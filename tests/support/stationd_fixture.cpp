@@ -122,6 +122,14 @@ void Stationd::Start(const Options& options)
         throw std::runtime_error("stationd did not start: [" + line + "] " + Log());
     }
     port_ = std::stoi(line.substr(colon + 10));
+    scheme_ = line.find("https://") != std::string::npos ? "https" : "http";
+    caFile_ = options.caFile;
+    session_.clear();
+}
+
+std::string Stationd::URLHost() const
+{
+    return scheme_ + "://127.0.0.1:" + std::to_string(port_) + "/KtBusWeb/";
 }
 
 Stationd::~Stationd()
@@ -151,13 +159,40 @@ int Stationd::Stop(int signal)
 
 std::string Stationd::Log() const { return kiosk::test::ReadFile(folder_->path() / "stationd.log"); }
 
-httplib::Client Stationd::Client() const
+httplib::Client Stationd::AnonymousClient() const
 {
-    httplib::Client client("127.0.0.1", port_);
+    httplib::Client client(scheme_ + "://127.0.0.1:" + std::to_string(port_));
     client.set_tcp_nodelay(true);
     client.set_keep_alive(true);
     client.set_connection_timeout(5);
     client.set_read_timeout(30);
+    if (!caFile_.empty())
+        client.set_ca_cert_path(caFile_.c_str());
+    return client;
+}
+
+std::string Stationd::SessionCookie() const
+{
+    if (!session_.empty())
+        return session_;
+    auto client = AnonymousClient();
+    const auto result = client.Post("/KtBusWeb/system/login.action",
+                                    KioskBody({{"username", "kiosk01"}, {"userpwd", "123456"}, {"ticketoutletcode", "ZZ01"}}),
+                                    "application/x-www-form-urlencoded;charset=utf-8");
+    if (!result || !result->has_header("Set-Cookie")) {
+        ADD_FAILURE() << "the staff login of the fixture opened no session";
+        return {};
+    }
+    const std::string cookie = result->get_header_value("Set-Cookie");
+    session_ = cookie.substr(0, cookie.find(';'));
+    return session_;
+}
+
+httplib::Client Stationd::Client() const
+{
+    auto client = AnonymousClient();
+    if (const std::string cookie = SessionCookie(); !cookie.empty())
+        client.set_default_headers({{"Cookie", cookie}});
     return client;
 }
 

@@ -2,6 +2,10 @@
 // A running stationd for one test: started from $KIOSK_BIN_DIR/stationd with a fresh database in
 // a temporary folder, on a free loopback port (--port 0, the port read from its first line), and
 // stopped with SIGTERM. Post() sends a body the way the kiosk encodes it.
+//
+// stationd wants the session of a staff login on every address but the connection test, the
+// login and the open lookup: Client(), Raw() and Post() carry the session of a login of the demo
+// account kiosk01 at outlet ZZ01, made on first use; AnonymousClient() carries none.
 #include "support/tempfolder.h"
 
 #include <httplib.h>
@@ -28,6 +32,8 @@ public:
     struct Options {
         bool fresh = true;
         std::vector<std::string> extra;
+        // The CA that an HTTPS stationd (--tls-cert in `extra`) is verified with by Client().
+        std::string caFile = {};
     };
     Stationd();
     explicit Stationd(const Options& options);
@@ -44,7 +50,14 @@ public:
     int Stop(int signal = 15);
     std::string Log() const;
 
+    // "http" or "https", as the server's first line said.
+    const std::string& Scheme() const { return scheme_; }
+    // The kiosk's URLHost for this server: scheme://127.0.0.1:port/KtBusWeb/
+    std::string URLHost() const;
     httplib::Client Client() const;
+    httplib::Client AnonymousClient() const;
+    // "JSESSIONID=…" of the fixture's staff login (made on first use).
+    std::string SessionCookie() const;
     httplib::Result Raw(const std::string& address, const std::string& body) const;
     // Posts to /KtBusWeb/<address>.action; fails the test unless the answer is 200 with a JSON object.
     Json Post(const std::string& address, const Params& params = {}) const;
@@ -55,6 +68,9 @@ private:
     std::shared_ptr<kiosk::test::TempFolder> folder_;
     int pid_ = -1;
     int port_ = 0;
+    std::string scheme_ = "http";
+    std::string caFile_;
+    mutable std::string session_;
 };
 
 // The value at a dotted path, or nullptr when a part is missing.

@@ -11,6 +11,7 @@
 #include "data/controls/tkestcheckedcombobox.h"
 #include "support/qtapp.h"
 #include "demostation.h"
+#include "support/staffsession.h"
 
 using namespace kiosk;
 
@@ -57,6 +58,7 @@ protected:
     {
         CheckedCombo::SetUp();
         jcon.SetURLHost(station->URLHost());
+        ASSERT_NO_THROW(test::StaffLogin(jcon));
     }
 
     static test::DemoStation* station;

@@ -11,6 +11,7 @@
 #include "data/controls/tkesthelp.h"
 #include "support/qtapp.h"
 #include "demostation.h"
+#include "support/staffsession.h"
 #include "support/recordingdialog.h"
 
 using namespace kiosk;
@@ -36,6 +37,7 @@ protected:
         InitSysService();
         dialogs = test::RegisterRecordingDialog();
         jcon.SetURLHost(station->URLHost());
+        ASSERT_NO_THROW(test::StaffLogin(jcon));
 
         // KestVehicle as the driver login sets it up.
         form.resize(800, 600);
