@@ -52,9 +52,9 @@ TEST_P(StationRoad, wholeRoadWithSessionsOn)
         ca = MakeTestCA(home.path());
         if (ca.caFile.empty()) GTEST_SKIP() << "the openssl command is not installed";
         options.extra = {"--tls-cert", ca.certFile, "--tls-key", ca.keyFile};
-        options.caFile = ca.caFile;
     }
     stationd::test::Stationd station(options);
+    station.SetCaFile(ca.caFile);
     ASSERT_EQ(station.Scheme(), c.serving == Serving::Https ? "https" : "http");
 
     std::string ini = "[server]\nip=127.0.0.1\nport=" + std::to_string(station.Port()) + "\n";

@@ -142,7 +142,8 @@ TEST(StationdTls, servesHttpsWithTheGivenCertificateAndMarksTheCookieSecure)
     const auto ca = kiosk::test::MakeTestCA(folder.path());
     if (ca.caFile.empty())
         GTEST_SKIP() << "the openssl command is not installed";
-    Stationd server({true, {"--tls-cert", ca.certFile, "--tls-key", ca.keyFile}, ca.caFile});
+    Stationd server({true, {"--tls-cert", ca.certFile, "--tls-key", ca.keyFile}});
+    server.SetCaFile(ca.caFile);
     EXPECT_EQ(server.Scheme(), "https");
     EXPECT_EQ(server.URLHost().rfind("https://127.0.0.1:", 0), 0u);
     const auto login = PostWith(server, "", "system/login", kLogin);

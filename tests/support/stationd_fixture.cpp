@@ -123,7 +123,6 @@ void Stationd::Start(const Options& options)
     }
     port_ = std::stoi(line.substr(colon + 10));
     scheme_ = line.find("https://") != std::string::npos ? "https" : "http";
-    caFile_ = options.caFile;
     session_.clear();
 }
 

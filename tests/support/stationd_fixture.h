@@ -32,8 +32,6 @@ public:
     struct Options {
         bool fresh = true;
         std::vector<std::string> extra;
-        // The CA that an HTTPS stationd (--tls-cert in `extra`) is verified with by Client().
-        std::string caFile = {};
     };
     Stationd();
     explicit Stationd(const Options& options);
@@ -50,6 +48,8 @@ public:
     int Stop(int signal = 15);
     std::string Log() const;
 
+    // The CA that Client() verifies an HTTPS stationd (--tls-cert in `extra`) with.
+    void SetCaFile(std::string caFile) { caFile_ = std::move(caFile); }
     // "http" or "https", as the server's first line said.
     const std::string& Scheme() const { return scheme_; }
     // The kiosk's URLHost for this server: scheme://127.0.0.1:port/KtBusWeb/

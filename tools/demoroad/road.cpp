@@ -183,6 +183,8 @@ void WorkOnCardScreen()
 
 void CardLogin(TFrmMainNew& main)
 {
+    // The reader reports a card to the window in front: the login screen, once the check screen is gone.
+    if (!QTest::qWaitForWindowActive(&main, 5000)) Say("the login screen is not the active window");
     QTimer::singleShot(0, WorkOnCardScreen);
     LayCard(kCardDriverId, kCardDriverName);
     // The reader polls every 500 ms; the check screen it opens runs its own modal loop in here.
