@@ -224,6 +224,7 @@ std::optional<std::string> LenientToStrictJson(std::string_view text)
 {
     Json::CharReaderBuilder builder;
     builder["allowComments"] = true;
+    builder["collectComments"] = false;  // read over, not written back
     builder["allowTrailingCommas"] = true;
     builder["allowSingleQuotes"] = true;
     builder["failIfExtra"] = true;

@@ -142,7 +142,7 @@ TEST_F(FaultyStation, ALostSessionGetsTheServersRefusalAndTheScreenStaysUp)
     EXPECT_TRUE(StillCheckable("0000011013"));
 }
 
- must not leave "检票成功！…" of the
+// After a check that passed, a check that fails on the way must not leave "检票成功！…" of the
 // former ticket in the status line, where it reads as this ticket's success (for line work the
 // text names no seat, so nothing tells the two apart).
 TEST_F(FaultyStation, AFailedCheckLeavesNoSuccessOfTheTicketBeforeInTheStatusLine)

@@ -33,7 +33,7 @@ struct RoadCase {
 std::string BinDir() { return std::getenv("KIOSK_BIN_DIR"); }
 
 // Runs the command, its output going to `log`; answers its exit status.
-int Run(const std::string& command, const fs::path& log)
+int RunCommand(const std::string& command, const fs::path& log)
 {
     const int status = std::system((command + " > '" + log.string() + "' 2>&1").c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -64,7 +64,7 @@ TEST_P(StationRoad, wholeRoadWithSessionsOn)
     home.Write("App.ini", ini);
 
     const fs::path out = home.path() / "road-output.txt";
-    const int code = Run("QT_QPA_PLATFORM=offscreen '" + BinDir() + "/kiosk-road' --home '" + home.str() +
+    const int code = RunCommand("QT_QPA_PLATFORM=offscreen '" + BinDir() + "/kiosk-road' --home '" + home.str() +
                              "' --road-out '" + (home.path() / "road").string() + "'",
                          out);
     const std::string road = ReadFile(out);
