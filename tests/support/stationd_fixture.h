@@ -5,7 +5,8 @@
 //
 // stationd wants the session of a staff login on every address but the connection test, the
 // login and the open lookup: Client(), Raw() and Post() carry the session of a login of the demo
-// account kiosk01 at outlet ZZ01, made on first use; AnonymousClient() carries none.
+// account kiosk01 at outlet ZZ01, made on first use (a posted system/login goes without it, and
+// after a posted system/logout the next request logs in anew); AnonymousClient() carries none.
 #include "support/tempfolder.h"
 
 #include <httplib.h>
