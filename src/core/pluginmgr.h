@@ -48,6 +48,10 @@ public:
     // The start-up checks: connection test, then staff login; a failure asks the main window to
     // end the program once the message loop runs.
     void Init();
+    // The checks of Init without the wait and without ending the program: connection test,
+    // then staff login, each reporting through the dialog service. Answers whether both passed;
+    // with `stopAtFailedConnection` a failed connection test skips the login.
+    bool StartupChecks(bool stopAtFailedConnection);
     // Loads the packages listed in App.ini, section "plugin" (true) or "pluginafterlogin".
     void LoadPackage(bool beforelogin);
 
