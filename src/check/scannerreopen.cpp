@@ -9,12 +9,6 @@ namespace kiosk {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr const char* kByIdFolder = "/dev/serial/by-id";
-
-} // namespace
-
 std::string SerialByIdName(const std::string& device, const std::string& byIdFolder)
 {
     std::error_code ec;
@@ -36,7 +30,7 @@ TScannerReopen::TScannerReopen(TComm& comm, int intervalSeconds, QObject* parent
 void TScannerReopen::Remember(const std::string& configured)
 {
     configured_ = configured;
-    byIdName_ = SerialByIdName(SerialDeviceName(configured));
+    byIdName_ = SerialByIdName(SerialDeviceName(configured), byIdFolder_);
 }
 
 void TScannerReopen::Start()
@@ -54,7 +48,7 @@ void TScannerReopen::Try()
         return;
     }
     if (TryOpen(configured_)) return;
-    if (!byIdName_.empty()) TryOpen(std::string(kByIdFolder) + "/" + byIdName_);
+    if (!byIdName_.empty()) TryOpen(byIdFolder_ + "/" + byIdName_);
 }
 
 bool TScannerReopen::TryOpen(const std::string& name)

@@ -19,6 +19,8 @@ class TScannerReopen : public QObject {
 public:
     TScannerReopen(TComm& comm, int intervalSeconds, QObject* parent = nullptr);
 
+    // The folder of the stable names (/dev/serial/by-id; another one in tests).
+    void SetByIdFolder(std::string folder) { byIdFolder_ = std::move(folder); }
     // The port opened with the configured name: remembers its device's by-id name.
     void Remember(const std::string& configured);
     // The port is lost (or was absent at show time): look for the device until it opens.
@@ -36,6 +38,7 @@ private:
 
     TComm& comm_;
     QTimer timer_;
+    std::string byIdFolder_ = "/dev/serial/by-id";
     std::string configured_;
     std::string byIdName_;
 };

@@ -112,7 +112,7 @@ std::vector<std::string> IniFileProblems(const std::string& fileName, const std:
     std::error_code ec;
     if (!fs::exists(fileName, ec)) return {"找不到配置文件" + shownName + "：" + fileName + "，" + fallback};
     std::string text = ReadAll(fileName);
-    if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+    while (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
     if (IsBlank(text)) return {"配置文件" + shownName + "是空的：" + fileName + "，" + fallback};
     if (text.find('\0') != std::string::npos || !IsValidUtf8(text))
         return {"配置文件" + shownName + "不是文本文件（含二进制内容或不是UTF-8）：" + fileName + "，" + fallback};

@@ -30,7 +30,7 @@ void TPluginMgr::Init()
 {
     const auto elapsed = std::chrono::steady_clock::now() - Tick;
     if (elapsed < std::chrono::seconds(1)) std::this_thread::sleep_for(std::chrono::seconds(1) - elapsed);
-    if (!StartupChecks(false)) GetMainForm()->ExitApplication();
+    StartupChecks(false);
 }
 
 bool TPluginMgr::StartupChecks(bool stopAtFailedConnection)
@@ -40,6 +40,7 @@ bool TPluginMgr::StartupChecks(bool stopAtFailedConnection)
         connected = connect->connectToServer();
         if (!connected) {
             GetDialog()->ShowError("无法连接应用服务器");
+            GetMainForm()->ExitApplication();
             if (stopAtFailedConnection) return false;
         }
     }
@@ -47,9 +48,11 @@ bool TPluginMgr::StartupChecks(bool stopAtFailedConnection)
     auto login = QueryService<ILogin>();
     if (!login) {
         GetDialog()->ShowError("找不到登陆模块！");
+        GetMainForm()->ExitApplication();
         return false;
     }
     login->Login();
+    if (!login->IsSuccess()) GetMainForm()->ExitApplication();
     return connected && login->IsSuccess();
 }
 
