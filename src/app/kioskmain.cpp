@@ -9,9 +9,14 @@
 
 #include "app/kioskapplication.h"
 #include "app/options.h"
+#include "app/startupretry.h"
+#include "app/systemdnotify.h"
 #include "app/unitservices.h"
+#include "core/configreport.h"
 #include "core/dmpublic.h"
+#include "core/logobj.h"
 #include "core/pluginmgr.h"
+#include "core/unattended.h"
 #include "core/sysservice.h"
 #include "kiosk/frmmainnew.h"
 #include "kiosk/idcardreader.h"
@@ -48,28 +53,52 @@ void ScheduleScreenshot(TFrmMainNew& window, const KioskOptions& options)
     });
 }
 
+void ShowMainWindow(TFrmMainNew& mainWindow, const KioskOptions& options, const AfterShow& afterShow,
+                    TSystemdNotify& notify)
+{
+    // The kiosk fills the screen also where no window manager maximises it.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) mainWindow.setGeometry(screen->availableGeometry());
+    mainWindow.show();
+    ReportStartupTime(mainWindow);
+    ScheduleScreenshot(mainWindow, options);
+    if (afterShow) afterShow(mainWindow);
+    // Ready once the login screen is on the screen, from the event loop.
+    QTimer::singleShot(0, &notify, [&notify] { notify.Ready(); });
+}
+
 int RunKiosk(const KioskOptions& options, const AfterShow& afterShow)
 {
     const TIniFile appIni(options.home + "App.ini");
+    const TUnattendedSettings unattended = ReadUnattendedSettings(appIni, options.unattended);
+    SetUnattendedSettings(unattended);
+    TLogObj::SetReportFileFailuresOnly(unattended.unattended);
+    ReportConfiguration(options.home);
+
     MainWindowOptions windowOptions;
     windowOptions.showStatusBar = appIni.ReadBool("ui", "statusbar", false);
     windowOptions.backgroundFile = QString::fromStdString(options.home + "images/background.png");
+    windowOptions.unattended = unattended.unattended;
+    windowOptions.readerRetrySeconds = unattended.readerRetrySeconds;
     TIDCardReader::SetLibrary(appIni.ReadString("idcard", "library", TIDCardSdk::kDefaultLibrary));
 
+    TSystemdNotify notify;
+    notify.StartWatchdog();
     TDMPublic dataModule;
     SetSeatPlanConnection(&dataModule.jcon);
     TFrmMainNew mainWindow(windowOptions);
     int exitCode = 0;
     {
         TPluginMgr pluginMgr(&mainWindow, options.home);
-        pluginMgr.Init();
-        if (!mainWindow.ExitRequested()) {
-            // The kiosk fills the screen also where no window manager maximises it.
-            if (const QScreen* screen = QGuiApplication::primaryScreen()) mainWindow.setGeometry(screen->availableGeometry());
-            mainWindow.show();
-            ReportStartupTime(mainWindow);
-            ScheduleScreenshot(mainWindow, options);
-            if (afterShow) afterShow(mainWindow);
+        const auto showMain = [&] { ShowMainWindow(mainWindow, options, afterShow, notify); };
+        std::unique_ptr<TStartupRetry> retry;
+        if (unattended.unattended) {
+            retry = std::make_unique<TStartupRetry>(pluginMgr, mainWindow, unattended, showMain);
+            QObject::connect(retry.get(), &TStartupRetry::Failed, &notify,
+                             [&notify](const QString& texts) { notify.Status(texts.toStdString()); });
+            retry->Start();
+        } else {
+            pluginMgr.Init();
+            if (!mainWindow.ExitRequested()) showMain();
         }
         exitCode = QApplication::exec();
         FactoryManager().ReleaseInstances();

@@ -23,6 +23,7 @@ KioskOptions ParseKioskOptions(int argc, char** argv)
         if (a == "--home") value(o.home);
         else if (a == "--screenshot") value(o.screenshot);
         else if (a == "--quit") o.quitAfterScreenshot = true;
+        else if (a == "--unattended") o.unattended = true;
         else if (a == "--help" || a == "-h") o.help = true;
         else if (a == "--version") o.version = true;
     }
@@ -43,9 +44,11 @@ KioskOptions ParseKioskOptions(int argc, char** argv)
 const char* KioskUsage()
 {
     return "自助检票打单系统 — the self-service ticket check and settlement kiosk\n"
-           "usage: kiosk [--home DIR] [--screenshot FILE [--quit]] [Qt options]\n"
+           "usage: kiosk [--home DIR] [--unattended] [--screenshot FILE [--quit]] [Qt options]\n"
            "  --home DIR         application folder holding App.ini, PrintConfig.ini, error/ and prints/\n"
            "                     (default $KIOSK_HOME, else the executable's folder)\n"
+           "  --unattended       no box waits for a touch: start-up retries by itself, devices are\n"
+           "                     reopened when they come back (as App.ini [kiosk] unattended=1)\n"
            "  --screenshot FILE  save the main window as PNG once it is shown; --quit then ends the kiosk\n"
            "  --help, --version  this text, the version\n";
 }

@@ -9,13 +9,14 @@ struct KioskOptions {
     std::string home;        // the application folder, with a trailing separator
     std::string screenshot;  // save the main window to this PNG once it is shown
     bool quitAfterScreenshot = false;
+    bool unattended = false;  // as App.ini [kiosk] unattended=1, whatever the file says
     bool help = false;
     bool version = false;
     std::string error;       // a malformed command line
 };
 
 // --home DIR (or $KIOSK_HOME; default the executable's folder), --screenshot FILE, --quit,
-// --help, --version. Unknown options are kept for Qt.
+// --unattended, --help, --version. Unknown options are kept for Qt.
 KioskOptions ParseKioskOptions(int argc, char** argv);
 const char* KioskUsage();
 

@@ -9,7 +9,9 @@
 
 #include "check/checksignal.h"
 #include "check/frmcheck_p.h"
+#include "check/scannerreopen.h"
 #include "check/tcomm.h"
+#include "core/unattended.h"
 #include "core/dmpublic.h"
 #include "core/login.h"
 #include "core/sharedops.h"
@@ -94,6 +96,8 @@ TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
     Comm1 = new TComm(this);
     connect(Comm1, &TComm::ReceiveData, this, &TFrmCheck::Comm1ReceiveData);
     connect(Comm1, &TComm::PortLost, this, &TFrmCheck::OnScannerLost);
+    scannerReopen_ = new TScannerReopen(*Comm1, UnattendedSettings().scannerRetrySeconds, this);
+    connect(scannerReopen_, &TScannerReopen::Reopened, this, &TFrmCheck::OnScannerReopened);
 
     tmrfalshschedule = new QTimer(this);
     tmrfalshschedule->setObjectName("tmrfalshschedule");
@@ -360,9 +364,12 @@ void TFrmCheck::OpenScanner()
         Comm1->SetBaudRate(BaudRate);
         Comm1->StartComm();
         cominitsuc = true;
+        scannerReopen_->Remember(comk);
     } catch (const std::exception& e) {
         cominitsuc = false;
         WriteLogLine("串口初始化失败：", e);
+        // An unattended kiosk takes the scanner as soon as it is plugged in.
+        if (UnattendedSettings().unattended && !comk.empty()) scannerReopen_->Start();
     }
 }
 
@@ -413,6 +420,7 @@ void TFrmCheck::done(int result)
 
 void TFrmCheck::FormClose()
 {
+    scannerReopen_->Stop();
     if (cominitsuc) {
         try {
             Comm1->StopComm();
@@ -691,6 +699,13 @@ void TFrmCheck::OnScannerLost(const QString& reason)
 {
     cominitsuc = false;
     TryWriteLog("串口读取错误：" + reason.toStdString());
+    if (UnattendedSettings().unattended && !closing_) scannerReopen_->Start();
+}
+
+void TFrmCheck::OnScannerReopened(const QString& device)
+{
+    cominitsuc = true;
+    TryWriteLog("串口已重新打开：" + device.toStdString());
 }
 
 // ---------------------------------------------------------------- timers, buttons, input

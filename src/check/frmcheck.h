@@ -34,6 +34,7 @@ class ICheckSoundPlayer;
 class IPrintPlatform;
 class TCheckSignal;
 class TComm;
+class TScannerReopen;
 class TSeatPicHelp;
 class TSeatPlanChecked;
 
@@ -202,6 +203,7 @@ private:
     void MoveToReportedSchedule(const std::string& ticketno);
     void RunPendingScans();
     void OnScannerLost(const QString& reason);
+    void OnScannerReopened(const QString& device);
     std::string CurrentReportId() const;
     DateTime DepartDate() const;
 
@@ -237,6 +239,7 @@ private:
     std::string comk;
     int BaudRate = 9600;
     bool cominitsuc = false;
+    TScannerReopen* scannerReopen_ = nullptr;  // unattended: a lost port is opened again
     int stopminute = 0;
     TSeatPlanChecked* SeatPlanC = nullptr;
     std::unique_ptr<TSeatPicHelp> checktickethelp;

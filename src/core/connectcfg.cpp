@@ -1,5 +1,7 @@
 #include "core/connectcfg.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "core/dmpublic.h"
@@ -24,6 +26,25 @@ std::string ServerURL(bool https, const std::string& host, int port, const std::
 {
     return std::string(https ? "https://" : "http://") + host + ":" + std::to_string(port) + "/" + pathSegment + "/";
 }
+
+namespace {
+
+// A kiosk that may not set the clock keeps starting; the log says once per run why its clock
+// is not the server's (a unit without CAP_SYS_TIME, say), not on every start-up try.
+void SetClockFromServer(const DateTime& serverTime)
+{
+    errno = 0;
+    if (SetSystemClock(serverTime)) return;
+    const int err = errno;
+    static bool reported = false;
+    if (reported) return;
+    reported = true;
+    std::string reason = err ? std::strerror(err) : "系统拒绝";
+    if (err == EPERM) reason += "（进程没有设置系统时间的权限CAP_SYS_TIME）";
+    TryWriteLog("设置系统时间失败：" + reason);
+}
+
+} // namespace
 
 bool TConnectCFG::connectToServer()
 {
@@ -120,7 +141,7 @@ bool TConnectCFG::TestConnection(const std::string& host, int portNumber, const 
             GetDialog()->ShowInfo(test.ParamByName("sresult").AsString());
             return false;
         }
-        SetSystemClock(test.ParamByName("curDatetime").AsDateTime());
+        SetClockFromServer(test.ParamByName("curDatetime").AsDateTime());
         return true;
     } catch (const std::exception& e) {
         // The start-up reports the failure to the user; the log keeps why.

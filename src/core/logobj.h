@@ -1,5 +1,6 @@
 #pragma once
-// TLogObj (ILog): appends time-stamped lines to one file a day in the error folder.
+// TLogObj (ILog): appends time-stamped lines to one file a day in the error folder, and writes
+// every line to standard error as well, where the journal of a kiosk PC collects it.
 #include "core/services.h"
 
 namespace kiosk {
@@ -10,11 +11,20 @@ public:
 
     void LogOperation(const std::string&, const std::string&, const std::string&) override {}
     void LogReserved(const std::string&, const std::string&, const std::string&) override;
-    // Appends "[HH:MM:SS]  text" + CR LF to ErrorPath/YYYY-MM-DD.txt; EInOutError on failure.
+    // Writes "[HH:MM:SS]  text" to standard error, then appends it + CR LF to
+    // ErrorPath/YYYY-MM-DD.txt; EInOutError when the file fails, unless file failures are
+    // only reported (SetReportFileFailuresOnly).
     void WriteLog(const std::string& text) override;
     void WriteLogFmt(std::string_view format, std::initializer_list<std::string_view> args) override;
 
+    // An unattended kiosk goes on when its log file cannot be written (an unwritable folder, a
+    // full disk): the line has reached standard error, and each new reason for the failure is
+    // said there once instead of being raised into the screen that logged.
+    static void SetReportFileFailuresOnly(bool value);
+
 private:
+    void AppendToFile(const std::string& fileName, const std::string& line);
+
     std::shared_ptr<ISysInfo> sysInfo_;
 };
 

@@ -30,11 +30,18 @@ void TPluginMgr::Init()
 {
     const auto elapsed = std::chrono::steady_clock::now() - Tick;
     if (elapsed < std::chrono::seconds(1)) std::this_thread::sleep_for(std::chrono::seconds(1) - elapsed);
+    StartupChecks(false);
+}
 
+bool TPluginMgr::StartupChecks(bool stopAtFailedConnection)
+{
+    bool connected = true;
     if (auto connect = QueryService<IConnectCFG>()) {
-        if (!connect->connectToServer()) {
+        connected = connect->connectToServer();
+        if (!connected) {
             GetDialog()->ShowError("无法连接应用服务器");
             GetMainForm()->ExitApplication();
+            if (stopAtFailedConnection) return false;
         }
     }
 
@@ -42,10 +49,11 @@ void TPluginMgr::Init()
     if (!login) {
         GetDialog()->ShowError("找不到登陆模块！");
         GetMainForm()->ExitApplication();
-        return;
+        return false;
     }
     login->Login();
     if (!login->IsSuccess()) GetMainForm()->ExitApplication();
+    return connected && login->IsSuccess();
 }
 
 void TPluginMgr::LoadPackage(bool beforelogin)

@@ -48,6 +48,11 @@ public:
     // The start-up checks: connection test, then staff login; a failure asks the main window to
     // end the program once the message loop runs.
     void Init();
+    // The checks of Init without its wait: connection test, then staff login, each reporting
+    // through the dialog service and asking the main window to end the program when it fails.
+    // Answers whether both passed; with `stopAtFailedConnection` a failed connection test skips
+    // the login (the unattended start-up, which holds the end requests and tries again).
+    bool StartupChecks(bool stopAtFailedConnection);
     // Loads the packages listed in App.ini, section "plugin" (true) or "pluginafterlogin".
     void LoadPackage(bool beforelogin);
 

@@ -23,8 +23,8 @@ std::optional<DateTime> ParseDateTimeDotOrDash(std::string_view text);
 std::string ClockText(const DateTime& now);
 
 // Sets the machine's clock to a local date-time. The setter is replaceable so tests never
-// touch the real clock; the real one uses clock_settime, and a refusal (no privilege) is
-// ignored. Answers whether the clock was set.
+// touch the real clock; the real one uses clock_settime. Answers whether the clock was set;
+// a refusal leaves its reason in errno.
 using ClockSetter = std::function<bool(const DateTime& local)>;
 bool SetSystemClock(const DateTime& local);
 void SetClockSetter(ClockSetter setter);  // empty restores the real one

@@ -135,6 +135,12 @@ void TFrmMainNew::CreateLoginTab()
     BitBtn2->hide();
     connect(BitBtn2, &QPushButton::clicked, this, &TFrmMainNew::BitBtn2Click);
 
+    LabReader = new QLabel("身份证读卡器未连接", pnlLogin);
+    LabReader->setObjectName("LabReader");
+    LabReader->setFont(KioskFont(26));
+    LabReader->setStyleSheet("color: #b05a00;");
+    LabReader->hide();
+
     auto* inputs = new QGridLayout;
     inputs->setHorizontalSpacing(24);
     inputs->setVerticalSpacing(36);
@@ -143,6 +149,7 @@ void TFrmMainNew::CreateLoginTab()
     inputs->addWidget(Label2, 1, 0);
     inputs->addWidget(edtUserpwd, 1, 1);
     inputs->addWidget(Label3, 2, 1);
+    inputs->addWidget(LabReader, 3, 1);
 
     auto* left = new QVBoxLayout;
     left->setSpacing(24);
@@ -226,11 +233,30 @@ TFrmMainNew::~TFrmMainNew()
 void TFrmMainNew::RegisterWithCardReader()
 {
     try {
-        TIDCardReader::GetInstance()->addObserver(this, true, true);
+        // Unattended, nobody would touch the hint away: the login screen's line says it instead.
+        TIDCardReader::GetInstance()->addObserver(this, !unattended_, true);
         if (TIDCardReader::DeviceOpen()) initIdcard = true;
     } catch (const std::exception&) {
         if (auto dialog = QueryService<IDialog>()) dialog->ShowWarning("读卡器初始化失败，不能读取身份证");
     }
+    if (unattended_) ShowReaderState();
+}
+
+// The line shows while the reader is away and the reader is tried again meanwhile; the log
+// says when it went away at start and when it came.
+void TFrmMainNew::ShowReaderState()
+{
+    LabReader->setVisible(!initIdcard);
+    if (initIdcard) {
+        if (tmrReader->isActive()) {
+            tmrReader->stop();
+            TryWriteLog("身份证读卡器已连接");
+        }
+        return;
+    }
+    if (tmrReader->isActive()) return;
+    TryWriteLog("身份证读卡器未连接，每" + std::to_string(tmrReader->interval() / 1000) + "秒重试");
+    tmrReader->start();
 }
 
 // ---------------------------------------------------------------- handlers

@@ -76,6 +76,12 @@ TFrmMainNew::TFrmMainNew(MainWindowOptions options, QWidget* parent) : QWidget(p
     tmrTime->setInterval(1000);
     connect(tmrTime, &QTimer::timeout, this, &TFrmMainNew::tmrTimeTimer);
 
+    unattended_ = options.unattended;
+    tmrReader = new QTimer(this);
+    tmrReader->setObjectName("tmrReader");
+    tmrReader->setInterval(std::max(1, options.readerRetrySeconds) * 1000);
+    connect(tmrReader, &QTimer::timeout, this, &TFrmMainNew::RegisterWithCardReader);
+
     CreateLoginTab();
     CreateScheduleTabs();
 }
@@ -129,7 +135,15 @@ void TFrmMainNew::ExitApplication()
     // A queued quit is delivered once the loop runs, so a call made during start-up lets the
     // start-up checks finish first.
     exitRequested_ = true;
+    if (holdExit_) return;
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+bool TFrmMainNew::TakeExitRequest()
+{
+    const bool requested = exitRequested_;
+    exitRequested_ = false;
+    return requested;
 }
 
 void TFrmMainNew::FormShow()

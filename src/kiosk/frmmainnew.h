@@ -35,6 +35,10 @@ class TFrmCheck;
 struct MainWindowOptions {
     bool showStatusBar = false;  // App.ini [ui] statusbar=1
     QString backgroundFile;      // a picture for the login tab; empty or unreadable: the drawn one
+    // Unattended: an ID card reader that cannot be opened is no box but a line on the login
+    // screen, and the reader is tried again every readerRetrySeconds.
+    bool unattended = false;
+    int readerRetrySeconds = 5;
 };
 
 class TFrmMainNew : public QWidget, public IMainForm, public IIDCardfound, public ICardNotify {
@@ -59,6 +63,10 @@ public:
     QString PanelText(int index) const;
     // Whether ExitApplication was asked for (the program body then does not show the window).
     bool ExitRequested() const { return exitRequested_; }
+    // While held (an unattended start-up try runs), ExitApplication only notes the request;
+    // TakeExitRequest answers it and forgets it.
+    void HoldExit(bool hold) { holdExit_ = hold; }
+    bool TakeExitRequest();
 
     QTabWidget* pagecontrl;
     QWidget* TabSheet1;
@@ -100,6 +108,8 @@ public:
     QPushButton* BitBtnkeyok;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
+    QLabel* LabReader;       // "身份证读卡器未连接" while an unattended kiosk waits for its reader
+    QTimer* tmrReader;       // tries the reader again while that line shows
     TjsonClientDataSet jscdQryVehicle{"jscdQryVehicle"};
 
     // Number of a contactless IC card while its login runs; empty otherwise.
@@ -138,6 +148,7 @@ private:
     void SetUpVehicleLookup();
     void SetUpLoginRequest();
     void RegisterWithCardReader();
+    void ShowReaderState();
     void edtUserpwdKeyPress(QChar key);
     void edtUserpwdExit();
     void KestVehicleKeyPress(QChar key);
@@ -155,6 +166,8 @@ private:
     std::array<QLabel*, kPanelCount> panels_{};
     QPixmap background_;
     bool exitRequested_ = false;
+    bool holdExit_ = false;
+    bool unattended_ = false;
     // The check window of the last login here; it is destroyed when the next login opens one.
     QPointer<TFrmCheck> lastCheck_;
 };

@@ -24,7 +24,9 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName))
 
 void TIniFile::Parse(std::string_view text)
 {
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    // An editor that saved the file twice over may leave the byte-order mark twice; every one of
+    // them is only a mark, so the first line means the same after the file is saved again.
+    while (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     sections_.push_back(Section{});
     std::size_t pos = 0;
     while (pos <= text.size()) {

@@ -17,9 +17,19 @@ namespace {
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+ScopedDialogCapture::Capture& CurrentCapture()
+{
+    static ScopedDialogCapture::Capture capture;
+    return capture;
+}
+
 int Box(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
+    if (const auto& capture = CurrentCapture()) {
+        capture(text);
+        return IDialog::mrNone;
+    }
     QMessageBox box(icon, Q(caption), Q(text), buttons, QApplication::activeWindow());
     box.setDefaultButton(defaultButton);
     switch (box.exec()) {
@@ -77,6 +87,10 @@ bool TDialogs::AskYesNo(const std::string& caption, const std::string& text)
 
 bool TDialogs::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
+    if (const auto& capture = CurrentCapture()) {
+        capture(prompt);
+        return false;
+    }
     QDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(Q(caption));
     auto* layout = new QVBoxLayout(&dialog);
@@ -95,6 +109,10 @@ bool TDialogs::InputQuery(const std::string& caption, const std::string& prompt,
     value = edit->text().toStdString();
     return true;
 }
+
+ScopedDialogCapture::ScopedDialogCapture(Capture capture) { CurrentCapture() = std::move(capture); }
+
+ScopedDialogCapture::~ScopedDialogCapture() { CurrentCapture() = nullptr; }
 
 void RegisterDialogService()
 {

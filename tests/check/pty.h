@@ -14,7 +14,9 @@ class PseudoTerminal {
 public:
     PseudoTerminal()
     {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
+        // Close-on-exec: a process the test starts (stationd, the kiosk) must not keep the master
+        // open, or closing it here would not hang the line up.
+        master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) throw std::runtime_error("no pseudo-terminal");
         slave_ = ptsname(master_);
     }

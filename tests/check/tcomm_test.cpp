@@ -6,9 +6,13 @@
 #include <QTest>
 #include <thread>
 
+#include <filesystem>
+
+#include "check/scannerreopen.h"
 #include "check/tcomm.h"
 #include "pty.h"
 #include "support/qtapp.h"
+#include "support/tempfolder.h"
 
 namespace kiosk {
 namespace {
@@ -85,6 +89,48 @@ TEST(ScannerLinkOpen, AMissingDeviceRaisesWithTheReason)
         EXPECT_STRNE(e.what(), "");
     }
     EXPECT_FALSE(comm.Opened());
+}
+
+// A USB scanner that drops off the bus may come back as another node; its name in
+// /dev/serial/by-id stays. Here the by-id folder is a test folder of links to pseudo-terminals.
+TEST(ScannerReopen, findsTheLostScannerUnderItsByIdName)
+{
+    test::EnsureApplication();
+    test::TempFolder byId;
+    auto first = std::make_unique<test::PseudoTerminal>();
+    std::filesystem::create_symlink(first->SlavePath(), byId / "usb-scanner-if00");
+    EXPECT_EQ(SerialByIdName(first->SlavePath(), byId.path().string()), "usb-scanner-if00");
+    EXPECT_EQ(SerialByIdName("/dev/null", byId.path().string()), "");
+
+    // The scanner's device node, a link here so that it can go away with the device.
+    test::TempFolder dev;
+    const std::string node = (dev / "ttyUSB0").string();
+    std::filesystem::create_symlink(first->SlavePath(), node);
+    TComm comm;
+    TScannerReopen reopen(comm, 1);
+    reopen.SetByIdFolder(byId.path().string());
+    comm.SetCommName(node);
+    comm.StartComm();
+    reopen.Remember(node);
+    QSignalSpy lost(&comm, &TComm::PortLost);
+    QSignalSpy reopened(&reopen, &TScannerReopen::Reopened);
+    QSignalSpy chunks(&comm, &TComm::ReceiveData);
+
+    // Unplugged: the node goes; the scanner comes back under another node, the same by-id name.
+    first.reset();
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 3000);
+    std::filesystem::remove(node);
+    reopen.Start();
+    test::PseudoTerminal second;
+    std::filesystem::remove(byId / "usb-scanner-if00");
+    std::filesystem::create_symlink(second.SlavePath(), byId / "usb-scanner-if00");
+    QTRY_COMPARE_WITH_TIMEOUT(reopened.count(), 1, 5000);
+    EXPECT_TRUE(comm.Opened());
+    EXPECT_FALSE(reopen.Watching());
+    EXPECT_EQ(reopened[0][0].toString().toStdString(), (byId / "usb-scanner-if00").string());
+    second.Write("0000011012\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(chunks.count(), 1, 3000);
+    EXPECT_EQ(chunks[0][0].toByteArray(), QByteArray("0000011012\r\n"));
 }
 
 } // namespace

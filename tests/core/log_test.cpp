@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "core/coreservices.h"
+#include "core/logobj.h"
 #include "core/sysservice.h"
 #include "platform/datetime.h"
 #include "platform/exception.h"
@@ -71,4 +72,35 @@ TEST_F(Log, reservedOperationRaisesAndJournalDoesNothing)
     }
     GetLog()->LogOperation("check", "print", "slip");
     EXPECT_FALSE(std::filesystem::exists(dir / "error"));
+}
+
+TEST_F(Log, everyLineGoesToStandardErrorAsWell)
+{
+    At(8, 5, 9);
+    testing::internal::CaptureStderr();
+    GetLog()->WriteLog("查询报班班次操作失败：\r\n无法连接服务器");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "[08:05:09]  查询报班班次操作失败：  无法连接服务器\n");
+    EXPECT_EQ(dir.Read("error/2015-03-09.txt"), "[08:05:09]  查询报班班次操作失败：  无法连接服务器\r\n");
+}
+
+// Unattended, a log file that cannot be written does not fail the screen that logged: the line
+// is on standard error, with the reason once (a full disk: /dev/full fails every write).
+TEST_F(Log, unattendedFileFailuresAreSaidOnceOnStandardError)
+{
+    At(9, 0, 0);
+    std::filesystem::create_directory(dir / "error");
+    std::filesystem::create_symlink("/dev/full", dir / "error/2015-03-09.txt");
+    EXPECT_THROW(GetLog()->WriteLog("attended"), EInOutError);
+    TLogObj::SetReportFileFailuresOnly(true);
+    testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(GetLog()->WriteLog("first"));
+    EXPECT_NO_THROW(GetLog()->WriteLog("second"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    TLogObj::SetReportFileFailuresOnly(false);
+    EXPECT_NE(said.find("[09:00:00]  first\n"), std::string::npos);
+    EXPECT_NE(said.find("[09:00:00]  second\n"), std::string::npos);
+    const std::string reason = "kiosk: 无法写入日志文件" + (dir / "error/2015-03-09.txt").string() +
+                               "：No space left on device，日志只写到标准错误输出\n";
+    EXPECT_EQ(said.find(reason), said.rfind(reason)) << said;
+    EXPECT_NE(said.find(reason), std::string::npos) << said;
 }

@@ -2,6 +2,7 @@
 // answers the demo server never gives).
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "core/coreservices.h"
@@ -210,4 +211,23 @@ TEST_F(Session, logoutEndsTheProgramEvenWhenTheRequestFails)
     EXPECT_EQ(form.exits, 1);
     EXPECT_EQ(dialogs->calls[0].caption, "退出系统");
     EXPECT_NE(home.Read("error/" + DateTime::Today().DateText() + ".txt").find("该用户退出失败："), std::string::npos);
+}
+
+// A kiosk that may not set the clock (a unit without CAP_SYS_TIME) starts all the same; the log
+// says so once with the reason, however often the connection test runs.
+TEST_F(Session, refusedClockIsLoggedOnceWithItsReason)
+{
+    stationd::test::Stationd server;
+    WriteAppIni(server.Port());
+    SetClockSetter([](const DateTime&) {
+        errno = EPERM;
+        return false;
+    });
+    ASSERT_TRUE(Connect());
+    ASSERT_TRUE(Connect());
+    const std::string log = home.Read("error/" + DateTime::Today().DateText() + ".txt");
+    const std::string line = "设置系统时间失败：Operation not permitted（进程没有设置系统时间的权限CAP_SYS_TIME）";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line)) << log;
+    EXPECT_TRUE(dialogs->calls.empty());
 }

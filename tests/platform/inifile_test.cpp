@@ -38,6 +38,8 @@ TEST(IniFile, oddFilesReadWithoutCrashingAndFirstKeyWins)
         {"duplicates", "[a]\nk=first\nk=second\n[A]\nk=third\n", "first"},
         {"long line", "[a]\nk=v\n" + longLine + "\nlong=" + longLine + "\n", "v"},
         {"no newline at end", "[a]\nk=v", "v"},
+        // Found by fuzzing: the second mark used to hide the header until the file was saved.
+        {"byte-order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF[a]\r\nk=v\r\n", "v"},
     };
     for (const auto& c : cases) {
         dir.Write("t.ini", c.text);

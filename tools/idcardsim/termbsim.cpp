@@ -6,11 +6,15 @@
 //   SDK's own format, UTF-16LE fixed-width fields), with an optional photo of the same name
 //   and the extension .bmp;
 // - reading writes wz.txt and zp.bmp into the application folder, as the real SDK does, and
-//   takes the card away.
+//   takes the card away;
+// - while a file named "hang" is in the spool, CVR_Authenticate does not return, as a vendor
+//   SDK stuck on its device does (the tests of the kiosk's watchdog hold its thread with it).
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -74,7 +78,12 @@ int GetManuID(unsigned char* buffer)
     return 1;
 }
 
-int CVR_Authenticate() { return (g_open && !NextCard().empty()) ? 1 : 0; }
+int CVR_Authenticate()
+{
+    std::error_code ec;
+    while (fs::exists(SpoolFolder() / "hang", ec)) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return (g_open && !NextCard().empty()) ? 1 : 0;
+}
 
 int CVR_Read_Content(int /*active*/)
 {

@@ -68,9 +68,13 @@ public:
     // Forgets every cache (the next seat plan loads them again).
     void Clear();
 
+    // One picture of the server: hexadecimal text of a JPEG or BMP file (`format`). Text that
+    // is not hexadecimal, or bytes that are no picture, give a null image and a log line naming
+    // `what`.
+    static QImage Decode(const std::string& hex, const char* format, const std::string& what);
+
 private:
     TSeatPictureCache();
-    static QImage Decode(const std::string& hex, const char* format, const std::string& what);
     static QImage Transparent(const QImage& image);
     const QImage* Checkmark();
 
