@@ -167,6 +167,8 @@ public slots:
     void tmrfalshscheduleTimer();
     void TimerAutoCloseTimer();
     void PageControl1Change();
+    // The focus came to a control of the top panel: typing belongs in the ticket field.
+    void Panel1Enter();
     void BitBtn1Click();
     void repickprintClick();
     void BitBtn5Click();
@@ -184,6 +186,7 @@ private:
     QWidget* CreateTopPanel();
     QWidget* CreateTicketArea();
     void DeclareDataSets();
+    void SetUpScheduleLookup();
     void ReadSerialSettings();
     void OpenScanner();
     void LoadEntrances();
