@@ -1,6 +1,6 @@
 // FormatItemValue over arbitrary patterns and values (pattern and value are separated by the
 // first NUL byte; without one the whole input is the value and the pattern is null). Nothing
-// may be thrown: a pattern the value does not fit gives the value back.
+// may be thrown: a pattern the value does not fit gives the value back, an empty one nothing.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const std::string text = kiosk::FormatItemValue(pattern, value);
         if (value.empty() && !text.empty()) std::abort();
-        if ((!pattern || pattern->empty()) && text != value) std::abort();
+        if (!pattern && text != value) std::abort();
+        if (pattern && pattern->empty() && !text.empty()) std::abort();
     } catch (...) {
         std::abort();
     }

@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 #include "check/checksignal.h"
 #include "check/frmcheck_p.h"
@@ -111,11 +113,18 @@ TFrmCheck::TFrmCheck(QWidget* owner) : QDialog(owner)
     DeclareSlipDataSets();
     // Key presses anywhere in the form and touches on it count as input (the form previews keys).
     qApp->installEventFilter(this);
+    // A tap on the date picker opens its calendar but does not keep the keys: digits typed
+    // next go to the ticket field instead of changing the date.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && now != KestEdtTicketNO && Panel1->isAncestorOf(now)) Panel1Enter();
+    });
     FormCreate();
 }
 
 TFrmCheck::~TFrmCheck()
 {
+    // The children go after this body; their focus changes must not reach the panel's handler.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     if (FrmCheck == this) FrmCheck = nullptr;
 }
 
@@ -160,8 +169,6 @@ QWidget* TFrmCheck::CreateTopPanel()
     KestEdtSch->setReadOnly(true);
     KestEdtSch->setFocusPolicy(Qt::NoFocus);
     KestEdtSch->setFont(KioskFont(28));
-    KestEdtSch->HelpOptions().HQueryAddress = "system/tavrelSchedule";
-    KestEdtSch->HelpOptions().HDataSourceName = "helpmap";
     KestEdtStation = ReadOnlyEdit("KestEdtStation", Panel1);
     KestEdtTime = ReadOnlyEdit("KestEdtTime", Panel1);
     KestEdtVehicleNo = ReadOnlyEdit("KestEdtVehicleNo", Panel1);
@@ -298,12 +305,32 @@ void TFrmCheck::DeclareDataSets()
     AddParam(qryreportissame, ftBCD, "flag", ptOutput);
     AddParam(qryreportissame, ftString, "msg", ptOutput, 1000);
 
+    SetUpScheduleLookup();
+
     auto& entrance = KestHCobEntrance->HelpOptions();
     entrance.HJSONConnection = jcon;
     entrance.HQueryAddress = "checkticket/qryTicketentrance";
     entrance.HDataSourceName = "entrancelist";
     KestHCobEntrance->Params().CreateParam(ftString, "ip", ptInput);
     KestHCobEntrance->Params().CreateParam(ftString, "orgid", ptInput);
+}
+
+// The lookup of the schedule field asks what the schedule list asks; the screen fills the
+// field itself, so the lookup stays a setting of the read-only field.
+void TFrmCheck::SetUpScheduleLookup()
+{
+    THelpOptions& o = KestEdtSch->HelpOptions();
+    o.HJSONConnection = &DMPublic()->jcon;
+    o.HQueryAddress = jsonClientDataSetsch.QueryAddress();
+    o.HDataSourceName = "helpmap";
+    o.EdtField = "name";
+    o.SetHelpWidth(THelpOptions::kWidthOfColumns);
+    o.SetHelpHeight(360);
+    KestEdtSch->SetHDBGColumns({{"name", "班次号", 80}, {"departdate", "报班时间", 180}, {"id", "id", 0, false}});
+    for (const char* name : {"departdate", "vehicleid", "reportorgid"})
+        KestEdtSch->Params().CreateParam(ftString, name, ptInput);
+    KestEdtSch->SetnotFocusedShowHelp(false);
+    KestEdtSch->SetCharCase(ecUpperCase);
 }
 
 // ---------------------------------------------------------------- creation, showing, closing
@@ -398,14 +425,19 @@ void TFrmCheck::StartAutoRefresh()
         tmrfalshschedule->stop();
         return;
     }
-    int seconds = 60;
+    std::int64_t seconds = 60;
     try {
-        seconds = std::stoi(FindParameterValue("3007", org));
+        if (!TryStrToInt64(FindParameterValue("3007", org), seconds)) seconds = 60;
     } catch (const std::exception&) {
         seconds = 60;
     }
-    if (seconds <= 0) seconds = 60;
-    tmrfalshschedule->setInterval(seconds * 1000);
+    // No interval, no automatic refresh.
+    if (seconds <= 0) {
+        tmrfalshschedule->stop();
+        return;
+    }
+    constexpr std::int64_t longest = std::numeric_limits<int>::max();
+    tmrfalshschedule->setInterval(int(std::min(seconds, longest / 1000) * 1000));
     tmrfalshschedule->start();
 }
 
@@ -446,7 +478,7 @@ void TFrmCheck::DpDepartDateChange() { OpenScheduleList(DepartDate()); }
 void TFrmCheck::jsonClientDataSetschAfterScroll()
 {
     if (!jsonClientDataSetsch.Active() || jsonClientDataSetsch.IsEmpty()) return;
-    const std::int64_t reportId = jsonClientDataSetsch.FieldByName("id").AsInteger();
+    const std::int64_t reportId = jsonClientDataSetsch.FieldByName("id").AsLargeInt();
     try {
         LoadSchedulePlan(reportId);
     } catch (const std::exception& e) {
@@ -681,7 +713,7 @@ void TFrmCheck::Comm1ReceiveData(const QByteArray& buffer)
         return;
     }
     ReportingErrors([this, &buffer] {
-        KestEdtTicketNO->setText(QString::fromLatin1(buffer.left(TComm::kChunkLimit)));
+        KestEdtTicketNO->SetText(QString::fromLatin1(buffer.left(TComm::kChunkLimit)).toStdString());
         KestEdtTicketNOChange();
     });
 }
@@ -736,6 +768,8 @@ void TFrmCheck::TimerAutoCloseTimer()
 }
 
 void TFrmCheck::PageControl1Change() { stopminute = 0; }
+
+void TFrmCheck::Panel1Enter() { KestEdtTicketNO->setFocus(); }
 
 void TFrmCheck::keyPressEvent(QKeyEvent* event)
 {

@@ -168,6 +168,8 @@ public slots:
     void tmrfalshscheduleTimer();
     void TimerAutoCloseTimer();
     void PageControl1Change();
+    // The focus came to a control of the top panel: typing belongs in the ticket field.
+    void Panel1Enter();
     void BitBtn1Click();
     void repickprintClick();
     void BitBtn5Click();
@@ -185,6 +187,7 @@ private:
     QWidget* CreateTopPanel();
     QWidget* CreateTicketArea();
     void DeclareDataSets();
+    void SetUpScheduleLookup();
     void ReadSerialSettings();
     void OpenScanner();
     void LoadEntrances();

@@ -15,20 +15,16 @@ constexpr const char* kEthnicGroups[] = {
 
 // Reads the fixed-width fields one after the other. Every field occupies its width, also when
 // its content does not convert, so one bad field never shifts the fields after it; a field
-// the file is too short to hold is missing.
+// the file ends inside keeps what the file holds of it, one after the end is empty.
 class FieldReader {
 public:
     explicit FieldReader(std::u16string text) : text_(std::move(text)) {}
 
-    // The next `width` characters as trimmed UTF-8, or nothing when the file ends before.
-    std::optional<std::string> Next(std::size_t width)
+    // The next `width` characters (fewer at the end of the file) as trimmed UTF-8.
+    std::string Next(std::size_t width)
     {
-        if (text_.size() - pos_ < width) {
-            pos_ = text_.size();
-            return std::nullopt;
-        }
         const std::u16string_view field = std::u16string_view(text_).substr(pos_, width);
-        pos_ += width;
+        pos_ += field.size();
         std::string bytes;
         bytes.reserve(field.size() * 2);
         for (char16_t c : field) {
@@ -57,12 +53,12 @@ std::u16string TextUpToZero(std::string_view bytes)
 }
 
 // YYYYMMDD as a date; nothing when the digits do not make one.
-std::optional<DateTime> ParseYmd(const std::optional<std::string>& field)
+std::optional<DateTime> ParseYmd(const std::string& field)
 {
-    if (!field || field->size() != 8) return std::nullopt;
+    if (field.size() != 8) return std::nullopt;
     std::int64_t y, m, d;
-    if (!TryStrToInt64(field->substr(0, 4), y) || !TryStrToInt64(field->substr(4, 2), m) ||
-        !TryStrToInt64(field->substr(6, 2), d))
+    if (!TryStrToInt64(field.substr(0, 4), y) || !TryStrToInt64(field.substr(4, 2), m) ||
+        !TryStrToInt64(field.substr(6, 2), d))
         return std::nullopt;
     if (!DateTime::IsValidDate(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d))) return std::nullopt;
     return DateTime::FromParts(static_cast<int>(y), static_cast<int>(m), static_cast<int>(d));
@@ -83,23 +79,20 @@ TIDCardFields ParseIdCardText(std::string_view utf16le)
     FieldReader reader(TextUpToZero(utf16le));
     TIDCardFields card;
 
-    const auto name = reader.Next(15);
-    card.FName = name ? *name : "旅客";
-    const auto sex = reader.Next(1);
-    card.FSex = (!sex || *sex == "1") ? "男" : "女";
+    // Texts are taken as the file holds them, blank or cut short too: a card without an ID
+    // number is no login. Only codes and dates can fail to convert and take their fallbacks.
+    card.FName = reader.Next(15);
+    card.FSex = reader.Next(1) == "1" ? "男" : "女";
     std::int64_t code = 0;
-    const auto ethnic = reader.Next(2);
-    card.FMZ = (ethnic && TryStrToInt64(*ethnic, code)) ? EthnicGroupName(static_cast<int>(code)) : "未知";
+    card.FMZ = TryStrToInt64(reader.Next(2), code) ? EthnicGroupName(static_cast<int>(code)) : "未知";
     card.FBday = ParseYmd(reader.Next(8)).value_or(DateTime::FromParts(1900, 1, 1));
-    card.FAddr = reader.Next(35).value_or("");
-    const auto id = reader.Next(18);
-    card.FID = (id && !id->empty()) ? *id : kPlaceholderIdNumber;
-    const auto dep = reader.Next(15);
-    card.FDep = dep ? *dep : kPlaceholderIdNumber;
+    card.FAddr = reader.Next(35);
+    card.FID = reader.Next(18);
+    card.FDep = reader.Next(15);
     card.FVld_S = ParseYmd(reader.Next(8));
-    const auto end = reader.Next(8);
-    if (end && *end != "长期") card.FVld_E = ParseYmd(end);
-    card.FNewAddr = reader.Next(35).value_or("");
+    const std::string end = reader.Next(8);
+    if (end != "长期") card.FVld_E = ParseYmd(end);
+    card.FNewAddr = reader.Next(35);
     return card;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The text file "wz.txt" that the ID card SDK writes after each read: UTF-16LE text of
-// fixed-width fields. Each field is converted on its own; one that cannot be converted takes
-// its fallback and the card is still reported.
+// fixed-width fields. Each field is converted on its own; a code or date that cannot be
+// converted takes its fallback and the card is still reported.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,8 +9,6 @@
 #include "platform/datetime.h"
 
 namespace kiosk {
-
-inline constexpr const char* kPlaceholderIdNumber = "000000000000000000";
 
 struct TIDCardFields {
     std::string FName;

@@ -123,23 +123,30 @@ Value DateValue(element value, const Column& c)
     return Value(FitDateType(*parsed, type));
 }
 
+// A number with a fraction is rounded to the nearest integer, halves away from zero.
+std::int64_t RoundedInteger(double d, element value, const Column& c)
+{
+    const double rounded = std::round(d);
+    if (!(rounded >= -9.2233720368547758e18 && rounded < 9.2233720368547758e18)) OutOfRange(*c.field, value);
+    return static_cast<std::int64_t>(rounded);
+}
+
 Value IntegerValue(element value, const Column& c)
 {
     std::int64_t i = 0;
     switch (value.type()) {
     case element_type::INT64: i = std::int64_t(value); break;
     case element_type::UINT64: OutOfRange(*c.field, value);
-    case element_type::DOUBLE: {
-        const double d = double(value);
-        if (std::trunc(d) != d) BadValue(*c.field, value, "整数");
-        if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) OutOfRange(*c.field, value);
-        i = static_cast<std::int64_t>(d);
-        break;
-    }
+    case element_type::DOUBLE: i = RoundedInteger(double(value), value, c); break;
     case element_type::STRING: {
-        const std::string_view s = std::string_view(value);
-        if (IsBlank(s)) return Value();
-        if (!TryStrToInt64(Trim(s), i)) BadValue(*c.field, value, "整数");
+        const std::string t = Trim(std::string_view(value));
+        double d = 0;
+        if (t.empty()) {
+            i = 0;
+        } else if (!TryStrToInt64(t, i)) {
+            if (!TryStrToFloat(t, d)) BadValue(*c.field, value, "整数");
+            i = RoundedInteger(d, value, c);
+        }
         break;
     }
     case element_type::BOOL: i = bool(value) ? 1 : 0; break;
@@ -158,7 +165,7 @@ Value FloatValue(element value, const Column& c)
     case element_type::BOOL: return Value(bool(value) ? 1.0 : 0.0);
     case element_type::STRING: {
         const std::string_view s = std::string_view(value);
-        if (IsBlank(s)) return Value();
+        if (IsBlank(s)) return Value(0.0);
         double d = 0;
         if (!TryStrToFloat(Trim(s), d)) BadValue(*c.field, value, "数值");
         if (!std::isfinite(d)) OutOfRange(*c.field, value);
@@ -168,6 +175,18 @@ Value FloatValue(element value, const Column& c)
     }
 }
 
+// A text is false when it is blank, a word for false or a number equal to zero, and true
+// otherwise.
+bool TextAsBoolean(std::string_view text)
+{
+    const std::string t = Trim(text);
+    double number = 0;
+    if (TryStrToFloat(t, number)) return number != 0;
+    for (const char* no : {"", "false", "f", "no", "n", "off"})
+        if (SameText(t, no)) return false;
+    return true;
+}
+
 Value BooleanValue(element value, const Column& c)
 {
     switch (value.type()) {
@@ -175,13 +194,7 @@ Value BooleanValue(element value, const Column& c)
     case element_type::INT64: return Value(std::int64_t(value) != 0);
     case element_type::UINT64: return Value(true);
     case element_type::DOUBLE: return Value(double(value) != 0);
-    case element_type::STRING: {
-        const std::string t = Trim(std::string_view(value));
-        if (t.empty()) return Value();
-        if (SameText(t, "true") || t == "1") return Value(true);
-        if (SameText(t, "false") || t == "0") return Value(false);
-        BadValue(*c.field, value, "布尔值");
-    }
+    case element_type::STRING: return Value(TextAsBoolean(std::string_view(value)));
     default: BadValue(*c.field, value, "布尔值");
     }
 }
@@ -279,17 +292,17 @@ void LoadRows(TDataSet& cds, element rows)
     FieldCache cache(cds);
     cds.DisableControls();
     ControlsResume resume{cds};
-    std::int64_t number = 0;
     for (element item : array) {
-        ++number;
-        simdjson::dom::object row;
-        if (item.get_object().get(row)) throw Exception(Format("第%s行数据不是JSON对象", {IntToStr(number)}));
         if (!cds.Append()) return;
-        try {
-            LoadRecord(row, cache, columns);
-        } catch (...) {
-            cds.Cancel();
-            throw;
+        // An element that is not a row object leaves its record with every field null.
+        simdjson::dom::object row;
+        if (!item.get_object().get(row)) {
+            try {
+                LoadRecord(row, cache, columns);
+            } catch (...) {
+                cds.Cancel();
+                throw;
+            }
         }
         cds.Post();
     }

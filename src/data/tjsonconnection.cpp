@@ -162,6 +162,20 @@ void TjsonConnection::DownLoadFile(const std::string&, const std::string&, const
 
 // ---------------------------------------------------------------- request and answer
 
+namespace {
+
+// A parameter's value as a request carries it: a number in plain decimal, a Boolean as "True"
+// or "False", a date by its parameter's type (a date-time always with its time, midnight too).
+std::string RequestValueText(const TParam& p)
+{
+    const Value& value = p.AsVariant();
+    if (value.kind() == Value::Kind::Float) return FloatToPlainStr(value.number());
+    if (value.kind() == Value::Kind::DateTime && p.DataType() == ftDateTime) return value.dateTime().DateTimeText();
+    return p.AsString();
+}
+
+} // namespace
+
 std::string RequestBody(const TParams& params)
 {
     std::string body;
@@ -170,7 +184,7 @@ std::string RequestBody(const TParams& params)
         body += '&';
         body += p.Name();
         body += '=';
-        body += EncodeFieldText(p.AsVariant().ToText(), ftString);
+        body += EncodeFieldText(RequestValueText(p), ftString);
     }
     return body;
 }

@@ -26,9 +26,11 @@ std::string AppFolder()
     return info ? info->AppPath() : std::string();
 }
 
+// A file the SDK did not leave is a failed read: no card is reported from it.
 std::string ReadWholeFile(const std::string& name)
 {
     std::ifstream in(name, std::ios::binary);
+    if (!in) throw Exception("无法读取文件：" + name);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 

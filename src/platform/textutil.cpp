@@ -224,4 +224,26 @@ std::string FloatToStr(double value)
     return std::string(buf, r.ptr);
 }
 
+std::string FloatToPlainStr(double value)
+{
+    if (!std::isfinite(value) || value == 0) return FloatToStr(value);
+    // d.dddddddddddddde±x: the 15 significant digits and where the decimal point goes.
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    const std::string_view text(buf, std::size_t(r.ptr - buf));
+    const std::size_t e = text.find('e');
+    std::string digits = std::string(1, text[0]) + std::string(text.substr(2, e - 2));
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+    std::string_view exponentText = text.substr(e + 1);
+    if (exponentText.front() == '+') exponentText.remove_prefix(1);
+    int exponent = 0;
+    std::from_chars(exponentText.data(), exponentText.data() + exponentText.size(), exponent);
+
+    std::string out = value < 0 ? "-" : "";
+    if (exponent < 0) return out + "0." + std::string(std::size_t(-exponent - 1), '0') + digits;
+    const std::size_t whole = std::size_t(exponent) + 1;
+    if (digits.size() <= whole) return out + digits + std::string(whole - digits.size(), '0');
+    return out + digits.substr(0, whole) + "." + digits.substr(whole);
+}
+
 } // namespace kiosk

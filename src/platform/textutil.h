@@ -42,5 +42,8 @@ bool TryStrToInt64(std::string_view text, std::int64_t& value);
 bool TryStrToFloat(std::string_view text, double& value);
 // Shortest decimal text that reads back as the same double ("950", "0.3", "1.005").
 std::string FloatToStr(double value);
+// Plain decimal text of at most 15 significant digits, never an exponent: 0.1 + 0.2 gives
+// "0.3" and 1e20 "100000000000000000000". Not a number and infinities as FloatToStr.
+std::string FloatToPlainStr(double value);
 
 } // namespace kiosk

@@ -262,7 +262,7 @@ std::optional<std::string> FormatWith(std::string_view pattern, const Argument& 
 std::string FormatItemValue(std::optional<std::string_view> pattern, std::string_view text)
 {
     if (text.empty()) return {};
-    if (!pattern || pattern->empty()) return std::string(text);
+    if (!pattern) return std::string(text);
     std::vector<Argument> attempts;
     double f;
     if (TryStrToFloat(text, f)) attempts.emplace_back(f);

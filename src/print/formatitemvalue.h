@@ -6,10 +6,11 @@
 
 namespace kiosk {
 
-// Formats `text` with `pattern`. Empty text gives empty text; no pattern (null or empty)
-// gives the text unchanged. Otherwise the text is tried, in this order, as a floating-point
-// number, a 32-bit integer, a 64-bit integer and as text, and the first attempt that the
-// pattern accepts gives the result; when none does, the text comes back unchanged.
+// Formats `text` with `pattern`. Empty text gives empty text; no pattern (null) gives the
+// text unchanged. Otherwise the text is tried, in this order, as a floating-point number, a
+// 32-bit integer, a 64-bit integer and as text, and the first attempt that the pattern
+// accepts gives the result; when none does, the text comes back unchanged. A pattern without
+// placeholders is the result itself ("合计"), so an empty pattern gives an empty text.
 //
 // The pattern is parsed here, never handed to printf: "%" [index ":"] ["-"] [width]
 // ["." precision] type, with the types d u x (integers), e f g n m (floating-point numbers)

@@ -28,6 +28,11 @@ bool TSeatPlanCaches::HasTickettypePicture(const std::string& code) const
     return tickettypemap && tickettypemap->count(code) != 0;
 }
 
+bool TSeatPlanCaches::HasSpaceSoldPictures(std::int64_t spaceid) const
+{
+    return vehiclespacesoldpicturemap && vehiclespacesoldpicturemap->count(spaceid) != 0;
+}
+
 bool TSeatPlanCaches::HasSpaceSoldPicture(std::int64_t spaceid, const std::string& code) const
 {
     if (!vehiclespacesoldpicturemap) return false;
@@ -273,9 +278,15 @@ TSeatPicture TSeatPlanModel::getSpacePicture(int row, int col) const
         const auto* detail = getVehicleseatplandetail(row, col);
         if (!detail || !detail->space) return {};
         if (detail->IsPassengerSeat() && stateOf(detail->seatno)) {
+            // A space with sold pictures of its own shows them only: a ticket type it has none
+            // for leaves the space's own picture, not the ticket type's.
             if (const std::string* type = EntryOf(FseatsTickettype, detail->seatno)) {
-                if (c.HasSpaceSoldPicture(detail->space->id, *type)) return TSeatPicture::OfSpaceSold(detail->space->id, *type);
-                if (c.HasTickettypePicture(*type)) return TSeatPicture::OfTickettype(*type);
+                if (c.HasSpaceSoldPictures(detail->space->id)) {
+                    if (c.HasSpaceSoldPicture(detail->space->id, *type))
+                        return TSeatPicture::OfSpaceSold(detail->space->id, *type);
+                } else if (c.HasTickettypePicture(*type)) {
+                    return TSeatPicture::OfTickettype(*type);
+                }
             }
         }
         if (c.spacepictures.count(detail->space->id) != 0) return TSeatPicture::OfSpace(detail->space->id);

@@ -80,6 +80,8 @@ struct TSeatPlanCaches {
     bool HasSeatStatusPicture(const std::string& status) const;
     bool HasTickettypePicture(const std::string& code) const;
     bool HasSpaceSoldPicture(std::int64_t spaceid, const std::string& code) const;
+    // The space has sold pictures of its own (for some ticket types).
+    bool HasSpaceSoldPictures(std::int64_t spaceid) const;
 };
 
 // Which cached picture a cell shows. `spaceid` and `code` are the cache keys.

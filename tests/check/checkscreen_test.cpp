@@ -32,6 +32,16 @@ TEST_F(CheckScreen, ShowsTheFirstReportedScheduleWithItsCountersAndSeatPlan)
     EXPECT_TRUE(form->tmrfalshschedule->isActive());
     EXPECT_EQ(form->tmrfalshschedule->interval(), 30000);
     EXPECT_TRUE(form->TimerAutoClose->isActive());
+    // The schedule field's lookup asks what the schedule list asks.
+    const THelpOptions& lookup = form->KestEdtSch->HelpOptions();
+    EXPECT_EQ(lookup.HQueryAddress, "system/tavrelSchedule");
+    EXPECT_EQ(lookup.HelpWidth(), THelpOptions::kWidthOfColumns);
+    EXPECT_EQ(lookup.HelpHeight(), 360);
+    ASSERT_EQ(form->KestEdtSch->HDBGColumns().size(), 3u);
+    EXPECT_FALSE(form->KestEdtSch->HDBGColumns()[2].Visible);
+    for (const char* name : {"departdate", "vehicleid", "reportorgid"})
+        EXPECT_NE(form->KestEdtSch->Params().FindParam(name), nullptr) << name;
+    EXPECT_EQ(form->KestEdtSch->CharCase(), ecUpperCase);
     // No scanner on this machine: logged, and the keyboard works on.
     EXPECT_FALSE(form->ComInitSucceeded());
     EXPECT_NE(Log().find("串口初始化失败："), std::string::npos);
@@ -150,6 +160,39 @@ TEST_F(CheckScreen, ATicketOfTheOtherReportedScheduleMovesTheScreenThere)
     EXPECT_EQ(SeatState(3), "7");
 }
 
+TEST_F(CheckScreen, ReportIdsBeyond32BitsSelectAndMoveTheSchedules)
+{
+    constexpr std::int64_t shift = std::int64_t(1) << 32;
+    const std::string by = std::to_string(shift);
+    Sql("UPDATE ticket SET vehiclereportid = vehiclereportid + " + by +
+        " WHERE vehiclereportid IN (SELECT id FROM vehiclereport WHERE vehicleid = 71);"
+        "UPDATE departinvoice SET vehiclereportid = vehiclereportid + " + by + " WHERE vehicleid = 71;"
+        "UPDATE vehiclereport SET id = id + " + by + " WHERE vehicleid = 71;");
+    Open(kBusK0830);
+    EXPECT_EQ(form->KestEdtSch->text(), "K0830");
+    EXPECT_EQ(Checks(), 10);
+    EXPECT_TRUE(form->tmrfalshschedule->isActive());
+    EXPECT_TRUE(form->TimerAutoClose->isActive());
+    Type("12003");
+    EXPECT_EQ(form->KestEdtSch->text(), "J1400");
+    EXPECT_EQ(form->jsonClientDataSetsch.FieldByName("id").AsLargeInt(), 5002 + shift);
+    EXPECT_TRUE(dialogs->calls.empty());
+}
+
+TEST_F(CheckScreen, ATapOnTheDatePickerLeavesTheDigitsToTheTicketField)
+{
+    Open(kBusK0830);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    const QDate day = form->DpDepartDate->date();
+    // What a tap does first: the picker takes the focus.
+    form->DpDepartDate->setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), form->KestEdtTicketNO);
+    QTest::keyClicks(QApplication::focusWidget(), "11011");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(form->DpDepartDate->date(), day);
+    EXPECT_EQ(Checks(), 11);
+}
+
 TEST_F(CheckScreen, LineWorkHidesTheSeatPlanAndCountsTheVehiclesTickets)
 {
     Open(kLineBus);
@@ -178,7 +221,9 @@ TEST_F(CheckScreen, AutomaticRefreshFollowsTheStationsParameters)
         bool active;
         int interval;
     };
-    const Case cases[] = {{"1", "30", true, 30000}, {"1", "abc", true, 60000}, {"0", "30", false, 0}};
+    const Case cases[] = {{"1", "30", true, 30000},   {"1", "abc", true, 60000}, {"1", "30abc", true, 60000},
+                          {"1", "30.5", true, 60000}, {"1", "0", false, 0},      {"1", "-5", false, 0},
+                          {"0", "30", false, 0}};
     for (const Case& c : cases) {
         SetParameter("3009", c.on);
         SetParameter("3007", c.seconds);
@@ -233,6 +278,10 @@ TEST_F(ScannedCheck, ScansAreCheckedWithoutTheirLineEndsLettersAndDashes)
     pty.Write("TK-00000-11015\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(Checks(), 12, 5000);
     EXPECT_EQ(SeatState(15), "7");
+    // Longer than the field's 50 characters: the digits are kept all the same.
+    pty.Write(std::string(45, 'A') + "0000011016\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Checks(), 13, 5000);
+    EXPECT_EQ(SeatState(16), "7");
 }
 
 TEST_F(ScannedCheck, OneScanSplitOverTwoWritesIsOneCheckAndTwoScansAreTwo)

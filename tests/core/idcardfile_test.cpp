@@ -111,20 +111,27 @@ TEST(IdCardFile, badDatesTakeTheirFallbacks)
 
 TEST(IdCardFile, truncatedEmptyAndInvalidFiles)
 {
+    // A field the file ends inside keeps its part; the fields after it are empty.
     const std::u16string whole = Card().Text();
-    const TIDCardFields cut = ParseIdCardText(Bytes(whole.substr(0, 15 + 1 + 2 + 8 + 10)));
+    const TIDCardFields cut = ParseIdCardText(Bytes(whole.substr(0, 15 + 1 + 2 + 8 + 35 + 6)));
     EXPECT_EQ(cut.FName, "张三");
     EXPECT_EQ(cut.FBday.DateText(), "1980-01-01");
-    EXPECT_EQ(cut.FAddr, "");
-    EXPECT_EQ(cut.FID, kPlaceholderIdNumber);
-    EXPECT_EQ(cut.FDep, kPlaceholderIdNumber);
+    EXPECT_EQ(cut.FAddr, "广东省广州市天河区体育西路1号");
+    EXPECT_EQ(cut.FID, "440101");
+    EXPECT_EQ(cut.FDep, "");
     EXPECT_FALSE(cut.FVld_S);
 
+    // A blank ID number stays blank: no card number for the login.
+    Card blank;
+    blank.id = "";
+    EXPECT_EQ(ParseIdCardText(Bytes(blank.Text())).FID, "");
+
     const TIDCardFields empty = ParseIdCardText("");
-    EXPECT_EQ(empty.FName, "旅客");
-    EXPECT_EQ(empty.FSex, "男");
+    EXPECT_EQ(empty.FName, "");
+    EXPECT_EQ(empty.FSex, "女");
     EXPECT_EQ(empty.FMZ, "未知");
-    EXPECT_EQ(empty.FID, kPlaceholderIdNumber);
+    EXPECT_EQ(empty.FBday.DateText(), "1900-01-01");
+    EXPECT_EQ(empty.FID, "");
 
     // Lone surrogates and an odd trailing byte never break the reading.
     std::string bad = Bytes(whole);

@@ -181,11 +181,17 @@ TEST_F(Transport, valuesAreEncodedOnlyAsTheSystemEscapesAndInputOutputIsNeitherS
     ds.Params().CreateParam(ftString, "b", ptInput).SetAsString("x+y z=#\"中");
     ds.Params().CreateParam(ftString, "empty", ptInput).SetAsString("");
     ds.Params().CreateParam(ftFloat, "f", ptInput).SetAsFloat(35.5);
+    // Numbers in plain decimal, date-times with their time also at midnight.
+    ds.Params().CreateParam(ftFloat, "sum", ptInput).SetAsFloat(0.1 + 0.2);
+    ds.Params().CreateParam(ftFloat, "big", ptInput).SetAsFloat(1e20);
+    ds.Params().CreateParam(ftDate, "day", ptInput).SetAsDate(DateTime::FromParts(2024, 5, 1, 8, 30));
+    ds.Params().CreateParam(ftDateTime, "at", ptInput).SetAsDateTime(DateTime::FromParts(2024, 5, 1));
     ds.Params().CreateParam(ftString, "io", ptInputOutput).SetAsString("kept");
     ds.Params().CreateParam(ftString, "res", ptResult).SetAsString("r");
     ds.Params().CreateParam(ftString, "msg", ptOutput);
     ds.Execute();
-    EXPECT_EQ(server.Last().body, "&a=a&amp;b&lt;c&gt;%25%3F&b=x+y z=#&quot;中&empty=&f=35.5");
+    EXPECT_EQ(server.Last().body, "&a=a&amp;b&lt;c&gt;%25%3F&b=x+y z=#&quot;中&empty=&f=35.5&sum=0.3"
+                                  "&big=100000000000000000000&day=2024-05-01&at=2024-05-01 00:00:00");
     EXPECT_EQ(ds.ParamByName("io").AsString(), "kept");
 }
 

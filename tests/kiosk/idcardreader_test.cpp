@@ -154,6 +154,18 @@ TEST_F(IdCardReader, aCardLaidOnTheSimulatedReaderReachesTheObservers)
     reader->timerSearchCardTimer();
     EXPECT_EQ(first.cards.size(), 1u);
     EXPECT_EQ(second.cards.size(), 2u);
+
+    // A read that succeeds but leaves no wz.txt here (the reader writes into another folder)
+    // reports no card.
+    std::filesystem::remove(home / "wz.txt");
+    test::TempFolder elsewhere;
+    setenv("KIOSK_IDCARD_SPOOL", (home / "idcard-spool").c_str(), 1);
+    setenv("KIOSK_HOME", elsewhere.path().c_str(), 1);
+    LayCard("440101199001010044");
+    reader->timerSearchCardTimer();
+    EXPECT_TRUE(std::filesystem::exists(elsewhere / "wz.txt"));
+    EXPECT_EQ(second.cards.size(), 2u);
+    EXPECT_TRUE(reader->timerSearchCard->isActive());
 }
 
 TEST_F(IdCardReader, observerOnlyWhenActiveIsSkippedWhileDisabledOrHidden)

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "platform/textutil.h"
 
 using namespace kiosk;
@@ -63,4 +65,15 @@ TEST(TextUtil, numbersConvertBothWays)
     EXPECT_EQ(FloatToStr(-12.5), "-12.5");
     EXPECT_TRUE(SameText("DataSourceName", "datasourcename"));
     EXPECT_TRUE(StartsText("http://", "HTTP://127.0.0.1"));
+}
+
+TEST(TextUtil, plainDecimalTextHasFifteenDigitsAndNoExponent)
+{
+    const std::pair<double, const char*> cases[] = {
+        {0.1 + 0.2, "0.3"}, {1e20, "100000000000000000000"}, {35.5, "35.5"}, {-0.5, "-0.5"},
+        {950, "950"}, {1e-7, "0.0000001"}, {-0.0, "0"}, {123456789012345678.0, "123456789012346000"},
+        {1.0 / 3, "0.333333333333333"}, {9999999999999999.0, "10000000000000000"}, {2.5e-3, "0.0025"},
+    };
+    for (const auto& [value, text] : cases) EXPECT_EQ(FloatToPlainStr(value), text) << text;
+    EXPECT_EQ(FloatToPlainStr(std::numeric_limits<double>::infinity()), "INF");
 }

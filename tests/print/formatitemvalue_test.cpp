@@ -29,7 +29,7 @@ INSTANTIATE_TEST_SUITE_P(Attempts, FormatItemValueTest,
         FormatCase{"%.2f", "12.5", "12.50"}, FormatCase{"%d", "12", "12"},
         // %d takes no floating-point number and 12.5 is no integer: the text comes back.
         FormatCase{"%d", "12.5", "12.5"}, FormatCase{std::nullopt, "12.5", "12.5"},
-        FormatCase{"", "12.5", "12.5"}, FormatCase{"%s元", "12", "12元"}, FormatCase{"%.2f", "", ""},
+        FormatCase{"", "12.5", ""}, FormatCase{"%s元", "12", "12元"}, FormatCase{"%.2f", "", ""},
         FormatCase{"合计", "12", "合计"}, FormatCase{"%s", "张三", "张三"}, FormatCase{"%f", "abc", "abc"},
         // Beyond 32 bits the 64-bit attempt serves.
         FormatCase{"%d", "12345678901", "12345678901"}, FormatCase{"%x", "-1", "FFFFFFFF"},

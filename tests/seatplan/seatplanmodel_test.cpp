@@ -200,17 +200,26 @@ TEST(SeatPlanModel, SeatNumberLayoutPicturesFollowTheSeatState)
 
 TEST(SeatPlanModel, PlanPicturesPreferTheSpacesSoldPictureThenTheTicketTypeThenTheSpace)
 {
+    // Seats 1-4 lie in space 1, which has a sold picture for ticket type "2"; seats 5-8 in
+    // space 3, which has none of its own.
     auto caches = CachesWithSpaces();
+    caches->vehiclespacelist->push_back(Space(3, "卧铺", true));
+    caches->spacepictures.insert(3);
     caches->vehiclespacesoldpicturemap->emplace(1, std::set<std::string>{"2"});
+    std::vector<TSeatPlanDetailRow> cells = PlanOfSeats(8);
+    for (auto& cell : cells)
+        if (cell.seatno >= 5) cell.vehiclespaceid = 3;
     TSeatPlanModel plan{caches};
-    plan.setSeatsStatus(SeatsInState(4, "2"));
-    plan.setSeatsTickettype(Dict({{1, "2"}, {2, "1"}, {3, "8"}}));
-    plan.loadPlan(9, PlanOfSeats(4));
+    plan.setSeatsStatus(SeatsInState(8, "2"));
+    plan.setSeatsTickettype(Dict({{1, "2"}, {2, "1"}, {5, "1"}, {6, "8"}}));
+    plan.loadPlan(9, cells);
     ASSERT_EQ(plan.getBrandModelid(), 9);
     EXPECT_EQ(plan.getSpacePicture(1, 1), TSeatPicture::OfSpaceSold(1, "2"));
-    EXPECT_EQ(plan.getSpacePicture(1, 2), TSeatPicture::OfTickettype("1"));
-    EXPECT_EQ(plan.getSpacePicture(1, 3), TSeatPicture::OfSpace(1));  // ticket type without picture
-    EXPECT_EQ(plan.getSpacePicture(1, 4), TSeatPicture::OfSpace(1));  // no ticket type
+    EXPECT_EQ(plan.getSpacePicture(1, 2), TSeatPicture::OfSpace(1));  // the space's sold pictures lack "1"
+    EXPECT_EQ(plan.getSpacePicture(1, 3), TSeatPicture::OfSpace(1));  // no ticket type
+    EXPECT_EQ(plan.getSpacePicture(2, 1), TSeatPicture::OfTickettype("1"));
+    EXPECT_EQ(plan.getSpacePicture(2, 2), TSeatPicture::OfSpace(3));  // ticket type without picture
+    EXPECT_EQ(plan.getSpacePicture(2, 3), TSeatPicture::OfSpace(3));  // no ticket type
     EXPECT_EQ(plan.getSpacePicture(1, 5), TSeatPicture::OfSpace(2));  // the door
     EXPECT_EQ(plan.getSpacePicture(2, 5), TSeatPicture{});            // no plan cell
 }

@@ -162,6 +162,9 @@ TEST_F(KestEditForm, textSetByCodeIsCleanedBeforeTheChangeEvent)
     EXPECT_EQ(seen, (std::vector<std::string>{"012345678901"}));
     ASSERT_EQ(changed.count(), 1);
     EXPECT_EQ(changed.at(0).at(0).toString(), "012345678901");
+    // The length limit (50) is for typing: a longer text is cleaned before it is cut.
+    first.SetText(std::string(45, 'A') + "1234567890\r\n");
+    EXPECT_EQ(first.Text(), "1234567890");
 }
 
 TEST_F(KestEditForm, timeAndDateTextsSetByCode)

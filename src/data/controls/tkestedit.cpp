@@ -44,17 +44,8 @@ public:
 
     State validate(QString& input, int& pos) const override
     {
-        TCleanOptions options;
-        options.DoNilWhenNum = edit_.doNilWhenNum_;
-        if (edit_.valueType_ == ssYYYYMMDD) options.Today = DateTime::Today();
-        const int caret = CharacterIndex(input, pos);
-        const QString cased = edit_.charCase_ == ecUpperCase   ? input.toUpper()
-                              : edit_.charCase_ == ecLowerCase ? input.toLower()
-                                                               : input;
-        const TEditText cleaned = CleanValueText(edit_.valueType_, {ToUtf8(cased), caret, caret}, options);
-        const QString text = ToQString(cleaned.Text);
+        const QString text = edit_.Cleaned(input, pos);
         if (text != input) input = text;
-        pos = Utf16Index(input, cleaned.Caret);
         return Acceptable;
     }
 
@@ -105,6 +96,26 @@ TKestEdit::TKestEdit(QWidget* parent)
 }
 
 TKestEdit::~TKestEdit() = default;
+
+QString TKestEdit::Cleaned(const QString& input, int& caret) const
+{
+    TCleanOptions options;
+    options.DoNilWhenNum = doNilWhenNum_;
+    if (valueType_ == ssYYYYMMDD) options.Today = DateTime::Today();
+    const int at = CharacterIndex(input, caret);
+    const QString cased = charCase_ == ecUpperCase ? input.toUpper() : charCase_ == ecLowerCase ? input.toLower() : input;
+    const TEditText cleaned = CleanValueText(valueType_, {ToUtf8(cased), at, at}, options);
+    const QString text = ToQString(cleaned.Text);
+    caret = Utf16Index(text, cleaned.Caret);
+    return text;
+}
+
+void TKestEdit::SetText(std::string_view text)
+{
+    const QString input = ToQString(text);
+    int caret = int(input.size());
+    setText(Cleaned(input, caret));
+}
 
 void TKestEdit::SetId(std::int64_t value)
 {

@@ -43,7 +43,9 @@ public:
 
     // ---- the text in UTF-8
     std::string Text() const { return ToUtf8(text()); }
-    void SetText(std::string_view text) { setText(ToQString(text)); }
+    // The text is cleaned before the platform's length limit cuts it: the limit is for typing,
+    // and a long scan set here keeps the characters its value type allows.
+    void SetText(std::string_view text);
     // The text trimmed of blanks; setting it puts the trimmed value in when it differs.
     std::string ValueTrim() const;
     void SetValueTrim(std::string_view value);
@@ -132,6 +134,8 @@ private:
     class FieldLink;
     friend class Cleaner;
 
+    // `input` after the letter case and the value type's rule; `caret` (UTF-16) keeps its place.
+    QString Cleaned(const QString& input, int& caret) const;
     bool TextChanged() const;
     void SetBackground(const QColor& color);
     void ApplyDisabledColor();
