@@ -17,6 +17,9 @@ using simdjson::dom::object;
 namespace {
 
 constexpr const char* kBadData = "服务器传输的数据格式有误！";
+// An answer larger than the memory the kiosk has left: said in the kiosk's words, not the
+// library's.
+constexpr const char* kOutOfMemory = "内存不足，无法载入服务器返回的数据！";
 
 Exception MissingKey(std::string_view key)
 {
@@ -199,8 +202,10 @@ object TjsonConnection::ParseAnswer(std::string& text)
     std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     element doc;
     object answer;
-    if (parser_->parse(text.data() + skip, text.size() - skip, false).get(doc) || doc.get_object().get(answer))
-        throw Exception(std::string("服务器返回的数据不是JSON对象，") + kBadData);
+    const simdjson::error_code error = parser_->parse(text.data() + skip, text.size() - skip, false).get(doc);
+    // The parser's own memory for an answer too large for the kiosk.
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
+    if (error || doc.get_object().get(answer)) throw Exception(std::string("服务器返回的数据不是JSON对象，") + kBadData);
     return answer;
 }
 
@@ -237,6 +242,10 @@ TAppServerResult TjsonConnection::AS_GetRecords(const std::string& ProviderName,
         if (ds.QueryAddress().empty()) throw Exception(ds.Name() + "未设置查询地址！");
         const object answer = Exchange("post", URLOf(ds.QueryAddress()), std::move(body));
         QueryTable(ds, answer, Params, RecsOut, result);
+    } catch (const std::bad_alloc&) {
+        RecsOut = -1;
+        result = TAppServerResult{};
+        result.Text = kOutOfMemory;
     } catch (const std::exception& e) {
         RecsOut = -1;
         result = TAppServerResult{};
@@ -278,6 +287,8 @@ void TjsonConnection::QueryTable(TjsonClientDataSet& ds, object answer, TParams&
         if (ds.MergeLog()) table.MergeChangeLog();
         result.Data = table.TakeData();
         result.HasData = true;
+    } catch (const std::bad_alloc&) {
+        throw Exception(kOutOfMemory);
     } catch (const std::exception& e) {
         throw Exception(std::string(e.what()) + kBadData);
     }

@@ -10,6 +10,7 @@
 
 #include "core/sysfactory.h"
 #include "platform/textutil.h"
+#include "widgets/screentext.h"
 
 namespace kiosk {
 
@@ -20,7 +21,7 @@ QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast
 int Box(QMessageBox::Icon icon, const std::string& caption, const std::string& text,
         QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton)
 {
-    QMessageBox box(icon, Q(caption), Q(text), buttons, QApplication::activeWindow());
+    QMessageBox box(icon, Q(caption), ScreenText(text), buttons, QApplication::activeWindow());
     box.setDefaultButton(defaultButton);
     switch (box.exec()) {
     case QMessageBox::Ok: return IDialog::mrOK;
