@@ -209,6 +209,18 @@ object TjsonConnection::ParseAnswer(std::string& text)
     return answer;
 }
 
+void TjsonConnection::ForgetLargeAnswer() noexcept
+{
+    // Answers up to this size are the everyday ones: their memory is reused by the next request.
+    constexpr std::size_t kKeptAnswerBytes = std::size_t(1) << 20;
+    if (answer_.capacity() > kKeptAnswerBytes) std::string().swap(answer_);
+    try {
+        if (parser_->capacity() > kKeptAnswerBytes) parser_ = std::make_unique<simdjson::dom::parser>();
+    } catch (const std::bad_alloc&) {
+        // The large parser stays; the next answer reuses it.
+    }
+}
+
 object TjsonConnection::Exchange(std::string_view verb, const std::string& url, std::string body)
 {
     xmlHttp_ = std::make_unique<THttpRequest>(THttpRequest{std::string(verb), url, std::move(body)});
@@ -302,9 +314,13 @@ void TjsonConnection::AS_Execute(const std::string& ProviderName, const std::str
     if (ds.SaveAddress().empty()) throw Exception(ds.Name() + "保存地址未设置！");
     if (!connectWeb_) throw Exception(ds.Name() + "：本地文件模式下不能执行保存请求！");
     struct ClearRequest {
-        std::unique_ptr<THttpRequest>& request;
-        ~ClearRequest() { request.reset(); }
-    } clear{xmlHttp_};
+        TjsonConnection& connection;
+        ~ClearRequest()
+        {
+            connection.xmlHttp_.reset();
+            connection.ForgetLargeAnswer();
+        }
+    } clear{*this};
     const object answer = Exchange("post", URLOf(ds.SaveAddress()), RequestBody(Params));
     FillOutputParams(answer, Params);
 }

@@ -24,6 +24,7 @@
 #include "core/logininfo.h"
 #include "core/sysservice.h"
 #include "data/tjsonconnection.h"
+#include "platform/datetime.h"
 #include "platform/exception.h"
 #include "print/qt/kestprint.h"
 #include "print/recordingprintplatform.h"
@@ -114,7 +115,7 @@ json TemplateRecord(const json& changes)
                    {"width", 2000},     {"left", 50},           {"top", 50},
                    {"height", 1300},    {"heightcorrection", 1200}, {"rowperpage", 6},
                    {"columnsperpage", 1}, {"rowspace", 10}};
-    record.update(changes);
+    if (changes.is_object()) record.update(changes);
     return record;
 }
 
@@ -123,7 +124,7 @@ json Item(const json& changes)
     json item = {{"isprint", true}, {"valuetype", 2},  {"left", 0},      {"top", 0},
                  {"width", 0},      {"height", 0},     {"title", nullptr}, {"fontname", "微软雅黑"},
                  {"fontsize", 10},  {"islist", false}, {"itemcode", "a"}, {"parameter", nullptr}};
-    item.update(changes);
+    if (changes.is_object()) item.update(changes);
     return item;
 }
 
@@ -275,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(
         PrintCase{"line at 2147483647", {}, Item({{"valuetype", 0}, {"left", 2147483647}, {"width", 10}}), 0, {},
                   "打印模板：默认结算单的明细left超出范围：2147483647"},
         PrintCase{"line at 1e300", {}, Item({{"valuetype", 0}, {"top", 1e300}, {"height", 10}}), 0, {},
-                  "打印模板：默认结算单的明细top超出范围：1E300"},
+                  "打印模板：默认结算单的明细top超出范围：1e+300"},
         PrintCase{"font of 1e6 points", {}, Item({{"fontsize", 1000000}}), 0, {{"a", "x"}},
                   "打印模板：默认结算单的明细fontsize超出范围：1000000"},
         PrintCase{"page of 1e9", {{"height", 1e9}}, Item({}), 0, {}, "打印模板：默认结算单的height超出范围：1000000000"},
