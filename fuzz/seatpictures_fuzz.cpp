@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0) return 0;
     const char* format = (data[0] & 1) ? "BMP" : "JPEG";
     const std::string hex(reinterpret_cast<const char*>(data + 1), size - 1);
-    const QImage image = kiosk::TSeatPictureCache::Decode(hex, format, "fuzz");
+    const QImage image = kiosk::TSeatPictureCache::Instance().Decode(hex, format, "fuzz");
     if (!image.isNull() && (image.width() <= 0 || image.height() <= 0)) std::abort();
     return 0;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/sysservice.h"
+#include "widgets/screentext.h"
 
 namespace kiosk {
 
@@ -38,7 +39,7 @@ void TKioskApplication::ShowUnhandled(const char* text) noexcept
             dialog->ShowError(text);
             return;
         }
-        QMessageBox::critical(nullptr, "错误", QString::fromUtf8(text));
+        QMessageBox::critical(nullptr, "错误", ScreenText(text));
     } catch (...) {
         // Nothing is left to report with.
     }

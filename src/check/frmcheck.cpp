@@ -23,6 +23,7 @@
 #include "platform/textutil.h"
 #include "seatplan/seatpichelp.h"
 #include "seatplan/view/seatplanchecked.h"
+#include "widgets/screentext.h"
 
 namespace kiosk {
 
@@ -625,7 +626,7 @@ void TFrmCheck::KestEdtTicketNOChange()
         WriteLogLine("检票操作失败：", e);
         // The check did not pass: the status line must not keep the former passenger's
         // "检票成功！", where it would read as this ticket's.
-        lbl2->setText(QString::fromStdString("检票操作失败：" + std::string(e.what())));
+        lbl2->setText(ScreenText("检票操作失败：" + std::string(e.what())));
         checkSignal_->Show(TCheckSound::Error);
         KestEdtTicketNO->clear();
         KestEdtTicketNO->setFocus();
@@ -672,14 +673,14 @@ void TFrmCheck::CheckTicket(const std::string& ticketno)
     jscdCheckByTicketno.Execute();
     const std::string msg = jscdCheckByTicketno.ParamByName("msg").AsString();
     if (jscdCheckByTicketno.ParamByName("flag").AsInteger() != 1) {
-        lbl2->setText(QString::fromStdString(msg));
+        lbl2->setText(ScreenText(msg));
         checkSignal_->Show(TCheckSound::Refused);
         KestEdtTicketNO->clear();
         KestEdtTicketNO->setFocus();
         return;
     }
     refreshCheckInfo();
-    lbl2->setText(QString::fromStdString(msg));
+    lbl2->setText(ScreenText(msg));
     checkSignal_->Show(TCheckSound::Ok);
     try {
         MoveToReportedSchedule(ticketno);

@@ -10,7 +10,9 @@
 #include "check/frmdialogs.h"
 #include "core/dmpublic.h"
 #include "print/qt/qtprintplatform.h"
+#include "platform/exception.h"
 #include "platform/textutil.h"
+#include "widgets/screentext.h"
 
 namespace kiosk {
 
@@ -38,6 +40,22 @@ std::string BalanceBillNo()
 
 double Number(const TDataSet& ds, const char* field) { return ds.FieldByName(field).AsFloat(); }
 std::string Text(const TDataSet& ds, const char* field) { return ds.FieldByName(field).AsString(); }
+
+// Passenger counts and distances of the slip's details are the server's numbers: their sums and
+// products are refused when they leave the 64-bit range instead of printing a wrapped number.
+[[noreturn]] void CountsOutOfRange() { throw Exception("结算单明细的人数或里程超出范围"); }
+std::int64_t AddCounts(std::int64_t a, std::int64_t b)
+{
+    std::int64_t sum = 0;
+    if (__builtin_add_overflow(a, b, &sum)) CountsOutOfRange();
+    return sum;
+}
+std::int64_t MultiplyCounts(std::int64_t a, std::int64_t b)
+{
+    std::int64_t product = 0;
+    if (__builtin_mul_overflow(a, b, &product)) CountsOutOfRange();
+    return product;
+}
 
 } // namespace
 
@@ -105,7 +123,7 @@ bool TFrmCheck::initBillNo(const std::string& billtypecode)
     const bool accepted = jcdscurbillinuse.ParamByName("flag").AsInteger() == 1 ||
                           (!number.IsNull() && number.AsLargeInt() > 0);
     if (!accepted) {
-        lbl2->setText(QString::fromStdString(jcdscurbillinuse.ParamByName("msg").AsString()));
+        lbl2->setText(ScreenText(jcdscurbillinuse.ParamByName("msg").AsString()));
         return false;
     }
     auto user = GetSysInfo()->LoginUserInfo();
@@ -237,14 +255,14 @@ void TFrmCheck::printInvoice(const std::string& departinvoicesno, bool isreprint
         const std::string msg = jcdsDepartinvoice.ParamByName("msg").AsString();
         if (jcdsDepartinvoice.ParamByName("flag").AsInteger() != 1) {
             if (!isreprint) {
-                lbl2->setText(QString::fromStdString(msg));
+                lbl2->setText(ScreenText(msg));
                 GetDialog()->ShowWarning("打印失败：" + msg);
                 return;
             }
             GetDialog()->ShowMessage(msg);
         } else {
             PrintSlips(jcdsDepartinvoice, schedule, isreprint ? TSlipKind::Reprint : TSlipKind::Issue);
-            lbl2->setText(QString::fromStdString(msg));
+            lbl2->setText(ScreenText(msg));
             refreshCheckInfo();
         }
         if (KestEdtTicketNO->isEnabled() && KestEdtTicketNO->isVisible()) KestEdtTicketNO->setFocus();
@@ -347,12 +365,12 @@ void TFrmCheck::FillPrintValues(const TjsonClientDataSet& slip, const TSlipSched
         const TDataSet& d = jcdsQryDetail;
         const std::int64_t full = d.FieldByName("fullpeople").AsLargeInt(), half = d.FieldByName("halfpeople").AsLargeInt();
         const std::int64_t discount = d.FieldByName("discountpeople").AsLargeInt();
-        const std::int64_t people = full + half + (kind == TSlipKind::Supplement ? 0 : discount);
-        const std::int64_t psdistance = people * d.FieldByName("distance").AsLargeInt();
-        fulls += full;
-        halfs += half;
-        discounts += discount;
-        totalDistance += psdistance;
+        const std::int64_t people = AddCounts(AddCounts(full, half), kind == TSlipKind::Supplement ? 0 : discount);
+        const std::int64_t psdistance = MultiplyCounts(people, d.FieldByName("distance").AsLargeInt());
+        fulls = AddCounts(fulls, full);
+        halfs = AddCounts(halfs, half);
+        discounts = AddCounts(discounts, discount);
+        totalDistance = AddCounts(totalDistance, psdistance);
         multiplelist->push_back({{"fromstation", Text(d, "fromstation")},
                                  {"reachstation", Text(d, "reachstation")},
                                  {"fullpeople", Text(d, "fullpeople")},

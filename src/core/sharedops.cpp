@@ -1,7 +1,10 @@
 #include "core/sharedops.h"
 
 #include <arpa/inet.h>
+#include <cmath>
+#include <ctime>
 #include <ifaddrs.h>
+#include <limits>
 #include <net/if.h>
 #include <netdb.h>
 #include <unistd.h>
@@ -130,7 +133,13 @@ std::string PadZeroLeft(std::string_view text, int length)
 
 std::int64_t RoundHalfAway(double value)
 {
-    return static_cast<std::int64_t>(value > 0 ? std::trunc(value + 0.5) : std::trunc(value - 0.5));
+    // 2^63 is exact as a double; every double below it converts.
+    constexpr double kEnd = 9223372036854775808.0;
+    if (std::isnan(value)) return 0;
+    const double rounded = value > 0 ? std::trunc(value + 0.5) : std::trunc(value - 0.5);
+    if (rounded >= kEnd) return std::numeric_limits<std::int64_t>::max();
+    if (rounded < -kEnd) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(rounded);
 }
 
 std::optional<DateTime> ParseDateTimeDotOrDash(std::string_view text)

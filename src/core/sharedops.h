@@ -15,7 +15,9 @@ namespace kiosk {
 std::string WeekDayName(int dayOfWeek);
 // The text with "0" in front until it has at least `length` characters.
 std::string PadZeroLeft(std::string_view text, int length);
-// Rounds half away from zero.
+// Rounds half away from zero. A value beyond the 64-bit range gives the nearest end of the
+// range and NaN gives 0, so no server number can make the conversion undefined; callers that
+// need a smaller range check it before.
 std::int64_t RoundHalfAway(double value);
 // A date (and optional time) written with "." or "-" between year, month and day.
 std::optional<DateTime> ParseDateTimeDotOrDash(std::string_view text);

@@ -33,7 +33,7 @@ std::string TextOf(simdjson::dom::element value);
 std::int64_t LocalToEpochMsecs(DateTime local);
 DateTime EpochMsecsToLocal(std::int64_t msecs);
 
-// "JSON解析失败：…" for a parse error of simdjson.
+// "JSON解析失败：…" for a parse error of simdjson; std::bad_alloc when the parser had no memory.
 [[noreturn]] void ThrowParseError(simdjson::error_code error);
 
 } // namespace kiosk::tablejson

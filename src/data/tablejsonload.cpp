@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "data/tablejson.h"
@@ -216,28 +218,30 @@ Value Convert(element value, const Column& c)
     return Value(TextOf(value));
 }
 
-int FieldIndexOf(const TDataSet& cds, std::string_view name)
-{
-    const TField* f = cds.FindField(name);
-    return f ? f->Index() : -1;
-}
-
 // Member name → field, remembered by member position: rows of one answer list their members
-// in the same order, so each lookup is one comparison.
+// in the same order, so each lookup is one comparison. Names the cache has not seen are found
+// through a hash of the field names (letter case folded), so an answer of many columns loads
+// in time proportional to its size.
 class FieldCache {
 public:
-    explicit FieldCache(const TDataSet& cds) : cds_(cds) {}
+    explicit FieldCache(const TDataSet& cds)
+    {
+        byName_.reserve(static_cast<std::size_t>(cds.FieldCount()));
+        // The first field of a name wins, as FindField finds it.
+        for (int i = cds.FieldCount() - 1; i >= 0; --i) byName_[LowerCase(cds.Fields(i).FieldName())] = i;
+    }
     int Lookup(std::size_t position, std::string_view key)
     {
         if (position < slots_.size() && slots_[position].first == key) return slots_[position].second;
-        const int index = FieldIndexOf(cds_, key);
+        const auto found = byName_.find(LowerCase(key));
+        const int index = found == byName_.end() ? -1 : found->second;
         if (position < slots_.size()) slots_[position] = {key, index};
         else slots_.emplace_back(key, index);
         return index;
     }
 
 private:
-    const TDataSet& cds_;
+    std::unordered_map<std::string, int> byName_;
     std::vector<std::pair<std::string_view, int>> slots_;
 };
 
@@ -276,6 +280,7 @@ std::string TextOf(element value)
 
 void ThrowParseError(simdjson::error_code error)
 {
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
     throw Exception(Format("JSON解析失败：%s", {simdjson::error_message(error)}));
 }
 
@@ -290,6 +295,7 @@ void LoadRows(TDataSet& cds, element rows)
     columns.reserve(static_cast<std::size_t>(cds.FieldCount()));
     for (int i = 0; i < cds.FieldCount(); ++i) columns.push_back(ColumnOf(cds.Fields(i)));
     FieldCache cache(cds);
+    cds.ReserveRecords(array.size());
     cds.DisableControls();
     ControlsResume resume{cds};
     for (element item : array) {
@@ -362,8 +368,9 @@ void CreateFieldDefs(TDataSet& cds, element types, element lengths)
     if (types.get_object().get(object)) throw Exception("字段类型不是JSON对象");
     cds.Close();
     TFieldDefs defs;
+    std::unordered_set<std::string> names;  // letter case folded, as field names compare
     for (auto member : object) {
-        if (defs.IndexOf(member.key) >= 0) throw Exception(Format("字段“%s”重复", {member.key}));
+        if (!names.insert(LowerCase(member.key)).second) throw Exception(Format("字段“%s”重复", {member.key}));
         TFieldDef def = FieldOfServerType(member.key, TextOf(member.value), lengths);
         defs.Add(std::move(def.Name), def.DataType, def.Size);
     }

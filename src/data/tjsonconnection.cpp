@@ -17,6 +17,9 @@ using simdjson::dom::object;
 namespace {
 
 constexpr const char* kBadData = "服务器传输的数据格式有误！";
+// An answer larger than the memory the kiosk has left: said in the kiosk's words, not the
+// library's.
+constexpr const char* kOutOfMemory = "内存不足，无法载入服务器返回的数据！";
 
 Exception MissingKey(std::string_view key)
 {
@@ -213,7 +216,10 @@ bool TjsonConnection::ParseStrict(std::string& text, object& answer)
     if (text.capacity() < text.size() + THttpClient::kPadding) text.reserve(text.size() + THttpClient::kPadding);
     const std::size_t skip = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     element doc;
-    return !parser_->parse(text.data() + skip, text.size() - skip, false).get(doc) && !doc.get_object().get(answer);
+    const simdjson::error_code error = parser_->parse(text.data() + skip, text.size() - skip, false).get(doc);
+    // The parser's own memory for an answer too large for the kiosk.
+    if (error == simdjson::MEMALLOC) throw std::bad_alloc();
+    return !error && !doc.get_object().get(answer);
 }
 
 // Strict JSON first, on the fast path; an answer that it cannot read is read once more
@@ -241,6 +247,18 @@ object TjsonConnection::ReadAnswer(THttpAnswer answer)
                         ErrorDetail(answer.Body));
     answer_ = std::move(answer.Body);
     return ParseAnswer(answer_);
+}
+
+void TjsonConnection::ForgetLargeAnswer() noexcept
+{
+    // Answers up to this size are the everyday ones: their memory is reused by the next request.
+    constexpr std::size_t kKeptAnswerBytes = std::size_t(1) << 20;
+    if (answer_.capacity() > kKeptAnswerBytes) std::string().swap(answer_);
+    try {
+        if (parser_->capacity() > kKeptAnswerBytes) parser_ = std::make_unique<simdjson::dom::parser>();
+    } catch (const std::bad_alloc&) {
+        // The large parser stays; the next answer reuses it.
+    }
 }
 
 object TjsonConnection::Exchange(std::string_view verb, const std::string& url, std::string body)
@@ -271,6 +289,10 @@ TAppServerResult TjsonConnection::AS_GetRecords(const std::string& ProviderName,
         if (ds.QueryAddress().empty()) throw Exception(ds.Name() + "未设置查询地址！");
         const object answer = Exchange("post", URLOf(ds.QueryAddress()), std::move(body));
         QueryTable(ds, answer, Params, RecsOut, result);
+    } catch (const std::bad_alloc&) {
+        RecsOut = -1;
+        result = TAppServerResult{};
+        result.Text = kOutOfMemory;
     } catch (const std::exception& e) {
         RecsOut = -1;
         result = TAppServerResult{};
@@ -312,6 +334,8 @@ void TjsonConnection::QueryTable(TjsonClientDataSet& ds, object answer, TParams&
         if (ds.MergeLog()) table.MergeChangeLog();
         result.Data = table.TakeData();
         result.HasData = true;
+    } catch (const std::bad_alloc&) {
+        throw Exception(kOutOfMemory);
     } catch (const std::exception& e) {
         throw Exception(std::string(e.what()) + kBadData);
     }
@@ -325,9 +349,13 @@ void TjsonConnection::AS_Execute(const std::string& ProviderName, const std::str
     if (ds.SaveAddress().empty()) throw Exception(ds.Name() + "保存地址未设置！");
     if (!connectWeb_) throw Exception(ds.Name() + "：本地文件模式下不能执行保存请求！");
     struct ClearRequest {
-        std::unique_ptr<THttpRequest>& request;
-        ~ClearRequest() { request.reset(); }
-    } clear{xmlHttp_};
+        TjsonConnection& connection;
+        ~ClearRequest()
+        {
+            connection.xmlHttp_.reset();
+            connection.ForgetLargeAnswer();
+        }
+    } clear{*this};
     const object answer = Exchange("post", URLOf(ds.SaveAddress()), RequestBody(Params));
     FillOutputParams(answer, Params);
 }

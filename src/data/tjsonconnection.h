@@ -146,6 +146,9 @@ private:
     simdjson::dom::object Exchange(std::string_view verb, const std::string& url, std::string body);
     simdjson::dom::object ParseAnswer(std::string& text);
     bool ParseStrict(std::string& text, simdjson::dom::object& answer);
+    // After a request: the text and parser memory of a large answer are given back, so one
+    // large answer does not stay with the kiosk for the rest of the run.
+    void ForgetLargeAnswer() noexcept;
     void QueryTable(TjsonClientDataSet& ds, simdjson::dom::object answer, TParams& params, int& recsOut,
                     TAppServerResult& result);
     void PostRows(TjsonClientDataSet& ds, const std::string& deltaText, TParams& params, TAppServerResult& result);

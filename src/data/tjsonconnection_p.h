@@ -22,6 +22,7 @@ public:
     {
         c_.xmlHttp_.reset();
         c_.fcdsResult_.reset();
+        c_.ForgetLargeAnswer();
         try {
             c_.SetState(csDisconnect);
         } catch (...) {

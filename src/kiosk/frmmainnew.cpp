@@ -8,6 +8,7 @@
 
 #include "core/sharedops.h"
 #include "platform/datetime.h"
+#include "widgets/screentext.h"
 
 namespace kiosk {
 
@@ -122,7 +123,7 @@ void TFrmMainNew::LayOutLoginTab()
 void TFrmMainNew::ShowStatus(int PnlIndex, const std::string& Msg)
 {
     if (PnlIndex < 0 || PnlIndex >= kPanelCount - 1) return;
-    panels_[static_cast<std::size_t>(PnlIndex)]->setText(QString::fromStdString(Msg));
+    panels_[static_cast<std::size_t>(PnlIndex)]->setText(ScreenText(Msg));
 }
 
 QString TFrmMainNew::PanelText(int index) const

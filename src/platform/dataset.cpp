@@ -27,6 +27,30 @@ namespace {
 constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
 const Value kNull;
 
+// A record stores its values up to the last one that is not null: the nulls after it are not
+// kept, so a row of nulls (an empty row object of an answer) costs no values at all.
+void Compact(std::vector<Value>& values)
+{
+    while (!values.empty() && values.back().IsNull()) values.pop_back();
+    if (values.empty()) std::vector<Value>().swap(values);
+}
+
+const Value& At(const std::vector<Value>& values, std::size_t f) { return f < values.size() ? values[f] : kNull; }
+
+// The stored values with the nulls after them, one per field.
+std::vector<Value> Padded(std::vector<Value> values, std::size_t count)
+{
+    if (values.size() < count) values.resize(count);
+    return values;
+}
+
+bool SameValues(const std::vector<Value>& a, const std::vector<Value>& b)
+{
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i)
+        if (At(a, i) != At(b, i)) return false;
+    return true;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- data links
@@ -201,7 +225,7 @@ const Value& TDataSet::ActiveValue(int field) const
     const auto f = static_cast<std::size_t>(field);
     if (state_ == dsEdit || state_ == dsInsert) return buffer_[f];
     if (cur_ < 0) return kNull;
-    return records_[view_[static_cast<std::size_t>(cur_)]].values[f];
+    return At(records_[view_[static_cast<std::size_t>(cur_)]].values, f);
 }
 
 Value TDataSet::ActiveOldValue(int field) const
@@ -209,8 +233,8 @@ Value TDataSet::ActiveOldValue(int field) const
     const auto f = static_cast<std::size_t>(field);
     if (state_ == dsInsert || cur_ < 0) return Value();
     const TRecordData& r = records_[view_[static_cast<std::size_t>(cur_)]];
-    if (!r.original.empty()) return r.original[f];
-    return r.values[f];
+    if (!r.original.empty()) return At(r.original, f);
+    return At(r.values, f);
 }
 
 void TDataSet::CheckEditing(const TField& field) const
@@ -271,7 +295,7 @@ bool TDataSet::Accepts(const TRecordData& record) const
     if (!filtered_) return true;
     for (const auto& c : conditions_) {
         if (c.field < 0) return false;
-        const Value& v = record.values[static_cast<std::size_t>(c.field)];
+        const Value& v = At(record.values, static_cast<std::size_t>(c.field));
         const TFieldType type = fields_[static_cast<std::size_t>(c.field)]->DataType();
         if (c.term.isText) {
             if (dataconv::AsString(v, type) != c.term.text) return false;
@@ -300,7 +324,7 @@ void TDataSet::RebuildView(std::size_t keepRecord)
         std::stable_sort(view_.begin(), view_.end(), [&](std::uint32_t a, std::uint32_t b) {
             for (const auto& k : keys) {
                 const auto f = static_cast<std::size_t>(k.field);
-                int c = CompareValues(records_[a].values[f], records_[b].values[f], k.caseInsensitive);
+                int c = CompareValues(At(records_[a].values, f), At(records_[b].values, f), k.caseInsensitive);
                 if (k.descending) c = -c;
                 if (c != 0) return c < 0;
             }
@@ -323,10 +347,16 @@ std::size_t TDataSet::CurrentStorage() const
     return cur_ < 0 ? kNone : view_[static_cast<std::size_t>(cur_)];
 }
 
+void TDataSet::ReserveRecords(std::size_t count)
+{
+    records_.reserve(records_.size() + count);
+    view_.reserve(view_.size() + count);
+}
+
 const Value& TDataSet::ValueAt(int row, int field) const
 {
     if (row < 0 || row >= RecordCount() || field < 0 || field >= FieldCount()) return kNull;
-    return records_[view_[static_cast<std::size_t>(row)]].values[static_cast<std::size_t>(field)];
+    return At(records_[view_[static_cast<std::size_t>(row)]].values, static_cast<std::size_t>(field));
 }
 
 void TDataSet::AddIndex(std::string name, std::string fields, TIndexOptions options)
@@ -504,7 +534,7 @@ bool TDataSet::RecordMatches(const TRecordData& record, const std::vector<int>& 
                              const std::vector<Value>& values, TLocateOptions options) const
 {
     for (std::size_t k = 0; k < fields.size(); ++k) {
-        const Value& stored = record.values[static_cast<std::size_t>(fields[k])];
+        const Value& stored = At(record.values, static_cast<std::size_t>(fields[k]));
         const Value& wanted = values[k];
         if (wanted.IsNull() || stored.IsNull()) {
             if (wanted.IsNull() != stored.IsNull()) return false;
@@ -568,7 +598,7 @@ bool TDataSet::Edit()
     } catch (const EAbort&) {
         return false;
     }
-    buffer_ = records_[CurrentStorage()].values;
+    buffer_ = Padded(records_[CurrentStorage()].values, fields_.size());
     state_ = dsEdit;
     modified_ = false;
     Notify(&TDataLink::EditingChanged);
@@ -628,16 +658,19 @@ bool TDataSet::Post()
     if (state_ == dsEdit) {
         const std::size_t storage = CurrentStorage();
         TRecordData& r = records_[storage];
-        if (buffer_ != r.values) {
+        if (!SameValues(buffer_, r.values)) {
             if (r.status == usUnmodified) {
-                r.original = std::move(r.values);
+                // The base values are kept whole: an empty `original` means "not modified".
+                r.original = Padded(std::move(r.values), fields_.size());
                 r.status = usModified;
                 r.changeSeq = ++changeSeq_;
             }
+            Compact(buffer_);
             r.values = std::move(buffer_);
             if (!unordered) RebuildView(storage);
         }
     } else {
+        Compact(buffer_);
         TRecordData r{std::move(buffer_), {}, usInserted, ++changeSeq_};
         if (unordered && insertBefore_ == records_.size()) {
             records_.push_back(std::move(r));
@@ -792,19 +825,20 @@ TDelta TDataSet::Delta() const
     for (const TRecordData* r : changed) {
         switch (r->status) {
         case usModified: {
-            delta.records.push_back({usUnmodified, r->original, std::vector<bool>(n, true)});
+            delta.records.push_back({usUnmodified, Padded(r->original, n), std::vector<bool>(n, true)});
             TDeltaRecord row{usModified, std::vector<Value>(n), std::vector<bool>(n, false)};
             for (std::size_t i = 0; i < n; ++i) {
-                if (r->values[i] == r->original[i]) continue;
-                row.values[i] = r->values[i];
+                if (At(r->values, i) == At(r->original, i)) continue;
+                row.values[i] = At(r->values, i);
                 row.assigned[i] = true;
             }
             delta.records.push_back(std::move(row));
             break;
         }
-        case usInserted: delta.records.push_back({usInserted, r->values, std::vector<bool>(n, true)}); break;
+        case usInserted: delta.records.push_back({usInserted, Padded(r->values, n), std::vector<bool>(n, true)}); break;
         case usDeleted:
-            delta.records.push_back({usDeleted, r->original.empty() ? r->values : r->original, std::vector<bool>(n, true)});
+            delta.records.push_back(
+                {usDeleted, Padded(r->original.empty() ? r->values : r->original, n), std::vector<bool>(n, true)});
             break;
         case usUnmodified: break;
         }

@@ -145,6 +145,9 @@ public:
     int RecNo() const;
     void SetRecNo(int recNo);
     int RecordCount() const { return static_cast<int>(view_.size()); }
+    // Room for `count` more records, asked before a load whose size is known, so the records'
+    // storage grows once instead of by doubling.
+    void ReserveRecords(std::size_t count);
     // Moves to the first record (in the cursor's order) whose fields `keyFields` (names joined
     // by ";") equal `values`; text compares exactly unless loCaseInsensitive, loPartialKey
     // matches the start of a text. Returns false and stays when none matches.

@@ -1,6 +1,5 @@
 #include "seatplan/seatpichelp.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "core/sysservice.h"
@@ -87,6 +86,7 @@ void TSeatPicHelp::Clear()
     checktickets = 0;
     unchecktickets = 0;
     seatCanCheck.clear();
+    canCheckSeen_.reset();
     seatticketno->clear();
     seatshint->clear();
     seatStation->clear();
@@ -114,8 +114,8 @@ void TSeatPicHelp::AddRow(const TSeatStatusRow& row, std::int64_t stationid, boo
     if (CarriesTicket(row.ticketno)) {
         if (row.ischecked) {
             ++checktickets;
-        } else if (row.departstationid == stationid &&
-                   std::find(seatCanCheck.begin(), seatCanCheck.end(), n) == seatCanCheck.end()) {
+        } else if (row.departstationid == stationid && !canCheckSeen_.test(n)) {
+            canCheckSeen_.set(n);
             seatCanCheck.push_back(n);
             ++unchecktickets;
         }

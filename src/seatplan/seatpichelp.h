@@ -2,7 +2,9 @@
 // TSeatPicHelp: loads a schedule plan's seat states (checkticket/qrySeatstatus) and fills the
 // dictionaries the seat views read. The dictionaries are created here, owned here and refilled
 // in place on every load, so a view that shares them always shows the latest states.
+#include <bitset>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +61,9 @@ public:
 
 private:
     void AddRow(const TSeatStatusRow& row, std::int64_t stationid, bool isshowseathint);
+
+    // The seats of seatCanCheck, for a lookup in constant time however many rows arrive.
+    std::bitset<std::size_t(std::numeric_limits<TSeatNo>::max()) + 1> canCheckSeen_;
 };
 
 } // namespace kiosk

@@ -10,6 +10,7 @@
 
 #include "core/sysfactory.h"
 #include "platform/textutil.h"
+#include "widgets/screentext.h"
 
 namespace kiosk {
 
@@ -30,7 +31,7 @@ int Box(QMessageBox::Icon icon, const std::string& caption, const std::string& t
         capture(text);
         return IDialog::mrNone;
     }
-    QMessageBox box(icon, Q(caption), Q(text), buttons, QApplication::activeWindow());
+    QMessageBox box(icon, Q(caption), ScreenText(text), buttons, QApplication::activeWindow());
     box.setDefaultButton(defaultButton);
     switch (box.exec()) {
     case QMessageBox::Ok: return IDialog::mrOK;

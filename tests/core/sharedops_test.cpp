@@ -3,6 +3,8 @@
 #include <net/if.h>
 #include <sys/socket.h>
 
+#include <limits>
+
 #include "core/coreservices.h"
 #include "core/sharedops.h"
 #include "core/sysservice.h"
@@ -26,7 +28,13 @@ TEST(SharedOps, padZeroLeftNeverCuts)
 
 TEST(SharedOps, roundHalfAwayFromZero)
 {
-    const std::pair<double, std::int64_t> cases[] = {{2.5, 3}, {-2.5, -3}, {0.4, 0}, {-0.4, 0}, {949.99, 950}, {0, 0}};
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+    // Numbers beyond the 64-bit range end at its ends instead of an undefined conversion.
+    const std::pair<double, std::int64_t> cases[] = {
+        {2.5, 3},     {-2.5, -3},     {0.4, 0},       {-0.4, 0},      {949.99, 950},
+        {0, 0},       {1e300, kMax},  {-1e300, kMin}, {9.3e18, kMax}, {-9223372036854775808.0, kMin},
+        {std::numeric_limits<double>::infinity(), kMax}, {std::numeric_limits<double>::quiet_NaN(), 0}};
     for (auto [in, out] : cases) EXPECT_EQ(RoundHalfAway(in), out) << in;
 }
 

@@ -187,6 +187,52 @@ TEST_F(TicketTable, changeLogKeepsOldValuesAndStatus)
     EXPECT_EQ(ds.FieldByName("code").AsString(), "A");
 }
 
+// A record keeps no nulls after its last value; every way of reading, editing and logging it
+// still sees one value per field.
+TEST_F(TicketTable, recordsOfNullsReadEditAndLogLikeAnyOther)
+{
+    ds.MergeChangeLog();
+    ds.Append();
+    ds.Post();  // all four fields null
+    ds.Append();
+    ds.FieldByName("id").SetAsLargeInt(3);
+    ds.Post();  // only the first field set
+    EXPECT_EQ(ds.RecordCount(), 5);
+    EXPECT_TRUE(ds.FieldByName("checked").IsNull());
+    EXPECT_TRUE(ds.ValueAt(3, 2).IsNull());
+    EXPECT_TRUE(ds.Locate("id;code", std::vector<Value>{Value(std::int64_t(3)), Value()}));
+    ds.SetIndexFieldNames("code");
+    ds.First();
+    EXPECT_TRUE(ds.FieldByName("code").IsNull());  // nulls sort first
+
+    TDelta delta = ds.Delta();
+    ASSERT_EQ(delta.records.size(), 2u);
+    EXPECT_EQ(delta.records[0].values.size(), 4u);
+    EXPECT_EQ(delta.records[1].values, (std::vector<Value>{Value(std::int64_t(3)), Value(), Value(), Value()}));
+
+    ds.SetIndexFieldNames("");
+    ds.MergeChangeLog();
+    ds.SetRecNo(4);
+    ds.Edit();
+    EXPECT_TRUE(ds.FieldByName("price").IsNull());
+    ds.Post();  // nothing changed
+    EXPECT_EQ(ds.UpdateStatus(), usUnmodified);
+    ds.Edit();
+    ds.FieldByName("price").SetAsFloat(1.5);
+    ds.Post();
+    EXPECT_EQ(ds.UpdateStatus(), usModified);
+    EXPECT_TRUE(ds.FieldByName("price").OldValue().IsNull());
+    delta = ds.Delta();
+    ASSERT_EQ(delta.records.size(), 2u);
+    EXPECT_EQ(delta.records[0].values, std::vector<Value>(4));
+    EXPECT_TRUE(delta.records[1].assigned[2]);
+    EXPECT_FALSE(delta.records[1].assigned[0]);
+    ds.CancelUpdates();
+    ds.SetRecNo(4);
+    EXPECT_TRUE(ds.FieldByName("price").IsNull());
+    EXPECT_EQ(ds.ChangeCount(), 0);
+}
+
 TEST_F(TicketTable, mergeChangeLogMakesChangesTheBase)
 {
     ds.Edit();

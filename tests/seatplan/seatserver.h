@@ -40,6 +40,12 @@ public:
         std::lock_guard lock(mutex_);
         answers_["/KtBusWeb/" + address + ".action"] = answer.dump();
     }
+    // The same with an answer text as it stands (answers too large or odd for a JSON value).
+    void AnswerText(const std::string& address, std::string answer)
+    {
+        std::lock_guard lock(mutex_);
+        answers_["/KtBusWeb/" + address + ".action"] = std::move(answer);
+    }
     int Count(const std::string& address) const
     {
         std::lock_guard lock(mutex_);

@@ -36,6 +36,14 @@ enum ItemKind {
 };
 
 constexpr int kMinPaperWidth = 2500;
+// What a printer page can hold, in tenths of a millimetre: the paper width and length of a
+// printer's device settings are 16-bit (3.2767 m). Template and item distances beyond it are
+// refused before any arithmetic, so no sum or product of them can overflow.
+constexpr double kLargestDistance = 32767;
+// The largest font a printer driver takes, in points.
+constexpr double kLargestFontSize = 1638;
+// A barcode bitmap larger than this many pixels is no slip's barcode (64 MB decoded).
+constexpr std::int64_t kLargestBarcodePixels = std::int64_t(16) * 1024 * 1024;
 constexpr const char* kPrintTimePattern = "yyyy-mm-dd hh:nn:ss";
 // The barcode bitmap of kind 6: module width 2 pixels, ratio 2.0, no added check digit.
 constexpr int kBarcodeModule = 2;
@@ -73,6 +81,22 @@ std::optional<std::string> OptionalText(const TField& field)
 }
 
 } // namespace
+
+// Whether a position in device pixels at `dpi` lies within twice the largest page (a template
+// offset plus an item offset). Such positions, and sums of two of them, fit an int.
+bool OnAnyPage(double pixels, int dpi)
+{
+    const double limit = std::min(2 * kLargestDistance / 254.0 * std::abs(double(dpi)), double(std::numeric_limits<int>::max() / 4));
+    return std::abs(pixels) <= limit;
+}
+
+// Device pixels of a distance in tenths of a millimetre at `dpi`; std::nullopt off every page.
+std::optional<int> DevicePixels(double tenthMm, int dpi)
+{
+    const double pixels = tenthMm / 254.0 * dpi;
+    if (!OnAnyPage(pixels, dpi)) return std::nullopt;
+    return int(RoundHalfAway(pixels));
+}
 
 // One template item as drawn, read from the current record of the item dataset.
 struct TKestPrint::Item {
@@ -119,6 +143,7 @@ TKestPrint::TKestPrint(QObject* AOwner, const std::string& templatename, std::in
 {
     LoadTemplate(connection);
     LoadTemplateItems(connection);
+    CheckLayout();
     PageCount = 1;
     SingleValue = std::make_shared<TPrintValues>();
     MultipleValue = std::make_shared<TPrintRows>();
@@ -159,23 +184,69 @@ void TKestPrint::LoadTemplateItems(TjsonConnection& connection)
 
 int TKestPrint::TemplateInt(const char* field) const { return cdsPrintTemplate->FieldByName(field).AsInteger(); }
 
-int TKestPrint::PaperWidth() const
+[[noreturn]] void TKestPrint::OutOfRange(const std::string& what, double value) const
 {
-    return std::max(TemplateInt("width") + 2 * TemplateInt("left"), kMinPaperWidth);
+    throw Exception(Format("打印模板：%s的%s超出范围：%s", {FPrintTemplateName, what, FloatToStr(value)}));
 }
 
-int TKestPrint::ToDeviceX(double v) const { return int(RoundHalfAway(v / 254.0 * px)); }
+// A distance of the template record, refused outside [low, kLargestDistance].
+int TKestPrint::TemplateDistance(const char* field, double low) const
+{
+    const TField& f = cdsPrintTemplate->FieldByName(field);
+    const double value = f.AsFloat();
+    if (!(value >= low && value <= kLargestDistance)) OutOfRange(field, value);
+    return f.AsInteger();
+}
 
-int TKestPrint::ToDeviceY(double v) const { return int(RoundHalfAway(v / 254.0 * py)); }
+// Every number of the template and its printable items that positions or sizes something is
+// checked here, once, before anything is computed from it.
+void TKestPrint::CheckLayout() const
+{
+    for (const char* field : {"width", "height", "heightcorrection"}) TemplateDistance(field, 0);
+    for (const char* field : {"left", "top", "rowspace"}) TemplateDistance(field, -kLargestDistance);
+    (void)PaperWidth();
+    TjsonClientDataSet& items = *cdsPrintTemplateitem;
+    for (items.First(); !items.Eof(); items.Next()) {
+        if (!items.FieldByName("isprint").AsBoolean()) continue;
+        const Item item(items);
+        const std::pair<const char*, double> distances[] = {
+            {"left", item.left}, {"top", item.top}, {"width", item.width}, {"height", item.height}};
+        for (const auto& [field, value] : distances)
+            if (!(std::abs(value) <= kLargestDistance)) OutOfRange(std::string("明细") + field, value);
+        if (std::abs(double(item.fontsize)) > kLargestFontSize) OutOfRange("明细fontsize", item.fontsize);
+    }
+    items.First();
+}
+
+int TKestPrint::PaperWidth() const
+{
+    const std::int64_t width = std::int64_t(TemplateDistance("width", 0)) + 2 * std::int64_t(TemplateDistance("left", -kLargestDistance));
+    if (width > kLargestDistance) OutOfRange("纸张宽度", double(width));
+    return std::max(int(width), kMinPaperWidth);
+}
+
+int TKestPrint::ToDeviceX(double v) const { return ToDevice(v, px); }
+
+int TKestPrint::ToDeviceY(double v) const { return ToDevice(v, py); }
+
+int TKestPrint::ToDevice(double v, int dpi) const
+{
+    const std::optional<int> pixels = DevicePixels(v, dpi);
+    if (!pixels) throw Exception("打印模板：" + FPrintTemplateName + "的明细超出纸张范围");
+    return *pixels;
+}
 
 void TKestPrint::SetPaperSize(int width, int length) { printers_.SetPaperSize(PaperSettingsFor(width, length)); }
 
 int TKestPrint::getPrintPageCount(int MultipleValueCount) const
 {
-    const std::int64_t perPage = std::int64_t(TemplateInt("rowperpage")) * TemplateInt("columnsperpage");
-    if (perPage >= MultipleValueCount) return 1;
+    if (MultipleValueCount <= 0) return 1;
     // Rows that no page can take would be lost from the document: refuse to print it.
-    if (perPage <= 0) throw Exception("打印模板：" + FPrintTemplateName + "的每页行数或列数无效");
+    const std::int64_t rows = TemplateInt("rowperpage");
+    const std::int64_t columns = TemplateInt("columnsperpage");
+    if (rows < 1 || columns < 1) throw Exception("打印模板：" + FPrintTemplateName + "的每页行数或列数无效");
+    const std::int64_t perPage = rows * columns;  // below 2^62
+    if (perPage >= MultipleValueCount) return 1;
     return int((MultipleValueCount + perPage - 1) / perPage);
 }
 
@@ -246,7 +317,7 @@ void TKestPrint::Print()
 
 void TKestPrint::PrintPage(int p)
 {
-    SetPaperSize(PaperWidth(), TemplateInt(PageCount % 2 == 1 ? "height" : "heightcorrection"));
+    SetPaperSize(PaperWidth(), TemplateDistance(PageCount % 2 == 1 ? "height" : "heightcorrection", 0));
     IPrintCanvas& canvas = printers_.BeginJob(cdsPrintTemplate->FieldByName("name").AsString(), PageCount);
     try {
         DrawItems(canvas, p);
@@ -312,24 +383,29 @@ void TKestPrint::DrawSingleItem(IPrintCanvas& canvas, const Item& item, int p) c
     DrawValue(canvas, item, ToDeviceX(item.left + TemplateInt("left")), ToDeviceY(item.top + TemplateInt("top")), value, true);
 }
 
-// Rows fill a column top to bottom, then the next column.
+// Rows fill a column top to bottom, then the next column. Only the positions of rows that exist
+// are visited, however many rows and columns the template gives a page.
 void TKestPrint::DrawListItem(IPrintCanvas& canvas, const Item& item, int p) const
 {
     if (!MultipleValue || MultipleValue->empty()) return;
     canvas.SetFont(item.fontname, item.fontsize);
-    const int rows = TemplateInt("rowperpage");
-    const int columns = TemplateInt("columnsperpage");
-    const double pitch = columns > 0 ? double(TemplateInt("width")) / columns : 0;
-    for (int ci = 0; ci < columns; ++ci) {
-        for (int ri = 0; ri < rows; ++ri) {
-            const std::int64_t index = std::int64_t(p) * rows * columns + std::int64_t(ci) * rows + ri;
-            if (index >= std::int64_t(MultipleValue->size())) continue;
-            const std::string value = GetListValue(int(index), item.itemcode);
-            const int x = ToDeviceX(item.left + TemplateInt("left") + double(RoundHalfAway(pitch * ci)));
-            const int y = ToDeviceY(item.top + TemplateInt("top") + double(TemplateInt("rowspace")) * ri) +
-                          ri * canvas.TextHeight(value);
-            DrawValue(canvas, item, x, y, value, false);
-        }
+    const std::int64_t rows = TemplateInt("rowperpage");
+    const std::int64_t columns = TemplateInt("columnsperpage");
+    if (rows < 1 || columns < 1) throw Exception("打印模板：" + FPrintTemplateName + "的每页行数或列数无效");
+    const double pitch = double(TemplateInt("width")) / double(columns);
+    const double rowspace = TemplateInt("rowspace");
+    const std::int64_t first = std::int64_t(p) * rows * columns;
+    const std::int64_t end = std::min<std::int64_t>(std::int64_t(MultipleValue->size()), first + rows * columns);
+    for (std::int64_t index = first; index < end; ++index) {
+        const std::int64_t ci = (index - first) / rows;
+        const std::int64_t ri = (index - first) % rows;
+        const std::string value = GetListValue(int(index), item.itemcode);
+        const int x = ToDeviceX(item.left + TemplateInt("left") + double(RoundHalfAway(pitch * double(ci))));
+        const double y = double(ToDeviceY(item.top + TemplateInt("top") + rowspace * double(ri))) +
+                         double(ri) * canvas.TextHeight(value);
+        // A row beyond any page would be lost in silence: refuse the print instead.
+        if (!OnAnyPage(y, py)) throw Exception("打印模板：" + FPrintTemplateName + "的明细超出纸张范围");
+        DrawValue(canvas, item, x, int(y), value, false);
     }
 }
 
@@ -373,7 +449,11 @@ void TKestPrint::DrawBarcodeBitmap(IPrintCanvas& canvas, const Item& item, int x
     const std::int64_t width = BarcodeWidth(*type, value, kBarcodeModule, kCheckSumNone, kBarcodeRatio);
     // Sized by the screen's resolution, copied one pixel per printer pixel.
     const std::int64_t height = RoundHalfAway(item.height / 254.0 * printers_.ScreenDpi());
-    if (width <= 0 || height <= 0 || width > 32767 || height > 32767) return;
+    if (width <= 0 || height <= 0) return;
+    // A barcode wider or higher than any paper, or too big to hold, would be cut or lost.
+    if (width > DevicePixels(kLargestDistance, px).value_or(0) || height > DevicePixels(kLargestDistance, py).value_or(0) ||
+        width * height > kLargestBarcodePixels)
+        throw Exception("打印模板：" + FPrintTemplateName + "的条码超出纸张范围");
     QImage bitmap(int(width), int(height), QImage::Format_RGB32);
     bitmap.fill(Qt::white);
     TBarcodeStyle style;

@@ -28,7 +28,9 @@ using TPrintRows = std::vector<TPrintValues>;
 class TKestPrint : public QObject {
 public:
     // Fetches the template by name and its items; raises "找不到打印模板：<name>",
-    // "打印模板：<name>名称重复" or "打印模板：<name>的明细为空", or the dataset's error.
+    // "打印模板：<name>名称重复" or "打印模板：<name>的明细为空", or the dataset's error. A
+    // template whose sizes no printer page can hold (paper and item distances beyond 3.2767 m,
+    // fonts beyond 1638 points) is refused with "打印模板：<name>的<field>超出范围：<value>".
     TKestPrint(QObject* AOwner, const std::string& templatename, TjsonConnection& connection, IPrintPlatform& printers);
     // The same by template id (the error texts then name no template).
     TKestPrint(QObject* AOwner, std::int64_t templateid, TjsonConnection& connection, IPrintPlatform& printers);
@@ -36,7 +38,8 @@ public:
 
     // Prints every page once: one print job per page on the template's printer (the default
     // printer when the system has none of that name). An item that fails aborts the job in
-    // progress and the error reaches the caller.
+    // progress and the error reaches the caller; so does a list row or barcode that would land
+    // beyond any paper ("打印模板：<name>的明细超出纸张范围", "…的条码超出纸张范围").
     void Print();
 
     // Pages for that many list rows.
@@ -95,9 +98,13 @@ private:
     void DrawBarcodeBitmap(IPrintCanvas& canvas, const Item& item, int x, int y, const std::string& value) const;
     std::string ValueText(const Item& item, const std::string& value, bool single) const;
     int TemplateInt(const char* field) const;
+    int TemplateDistance(const char* field, double low) const;
+    [[noreturn]] void OutOfRange(const std::string& what, double value) const;
+    void CheckLayout() const;
     int PaperWidth() const;
     int ToDeviceX(double v) const;
     int ToDeviceY(double v) const;
+    int ToDevice(double v, int dpi) const;
 
     std::string FPrintTemplateName;
     std::int64_t FPrintTemplateid = 0;

@@ -1,6 +1,8 @@
 #include "seatplan/view/seatpicturecache.h"
 
+#include <QBuffer>
 #include <QFileInfo>
+#include <QImageReader>
 
 #include "core/sysservice.h"
 #include "platform/textutil.h"
@@ -25,6 +27,23 @@ void LogUndecodable(const std::string& what)
 
 const char* const kCheckmarkFile = "images/checkmark.bmp";
 
+// A seat cell is at most a screen wide; a picture larger than this on either side could never
+// be shown at its size, and only costs memory.
+constexpr int kLargestPictureSide = 2048;
+
+void LogRefused(const std::string& what, const QSize& size)
+{
+    if (auto log = QueryService<ILog>())
+        log->WriteLog("座位图片过大，不予显示：" + what + " " + IntToStr(size.width()) + "x" + IntToStr(size.height()));
+}
+
+void LogOverBudget(const std::string& what)
+{
+    if (auto log = QueryService<ILog>()) log->WriteLog("座位图片缓存已满，不予显示：" + what);
+}
+
+std::int64_t ImageBytes(const QImage& image) { return image.isNull() ? 0 : std::int64_t(image.sizeInBytes()); }
+
 } // namespace
 
 TSeatPictureCache& TSeatPictureCache::Instance()
@@ -37,6 +56,7 @@ TSeatPictureCache::TSeatPictureCache() : FKeys(std::make_shared<TSeatPlanCaches>
 
 void TSeatPictureCache::Clear()
 {
+    FDecodedBytes = 0;
     *FKeys = TSeatPlanCaches();
     FSpacePictures.clear();
     FTickettypes.clear();
@@ -46,16 +66,53 @@ void TSeatPictureCache::Clear()
     FCheckmark = QImage();
 }
 
-QImage TSeatPictureCache::Decode(const std::string& hex, const char* format, const std::string& what)
+// The picture's header gives its size before anything is decoded: a picture no seat cell could
+// show, or one the budget of decoded pixels has no room for, is refused and draws as missing.
+QImage TSeatPictureCache::Decode(const std::string& hex, const char* format, const std::string& what) const
 {
     std::vector<std::uint8_t> bytes;
+    if (!HexToBytes(Trim(hex), bytes) || bytes.empty()) {
+        LogUndecodable(what);
+        return QImage();
+    }
+    QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    const QSize size = reader.size();
+    if (!size.isValid()) {
+        LogUndecodable(what);
+        return QImage();
+    }
+    if (size.width() > kLargestPictureSide || size.height() > kLargestPictureSide) {
+        LogRefused(what, size);
+        return QImage();
+    }
+    // Four bytes a pixel is the most a decoded seat picture takes.
+    if (FDecodedBytes + std::int64_t(size.width()) * size.height() * 4 > kPictureBudget) {
+        LogOverBudget(what);
+        return QImage();
+    }
     QImage image;
-    if (!HexToBytes(Trim(hex), bytes) || bytes.empty() ||
-        !image.loadFromData(bytes.data(), int(bytes.size()), format)) {
+    if (!reader.read(&image)) {
         LogUndecodable(what);
         return QImage();
     }
     return image;
+}
+
+void TSeatPictureCache::Keep(QImage& slot, QImage picture)
+{
+    FDecodedBytes += ImageBytes(picture) - ImageBytes(slot);
+    slot = std::move(picture);
+}
+
+void TSeatPictureCache::Forget(std::map<std::string, QImage>& map, const std::string& key)
+{
+    const auto it = map.find(key);
+    if (it == map.end()) return;
+    FDecodedBytes -= ImageBytes(it->second);
+    map.erase(it);
 }
 
 QImage TSeatPictureCache::Transparent(const QImage& image)
@@ -80,7 +137,7 @@ void TSeatPictureCache::FillVehiclespaces(const std::vector<TVehiclespaceRow>& r
         if (Trim(row.picture).empty()) continue;
         QImage picture = Decode(row.picture, "JPEG", "vehiclespace " + IntToStr(row.id));
         if (picture.isNull()) continue;
-        FSpacePictures[row.id] = std::move(picture);
+        Keep(FSpacePictures[row.id], std::move(picture));
         FKeys->spacepictures.insert(row.id);
     }
 }
@@ -93,11 +150,11 @@ void TSeatPictureCache::FillTickettypes(const std::vector<TPictureRow>& rows)
         QImage picture = Decode(row.picture, "JPEG", "tickettype " + row.key);
         if (picture.isNull()) {
             // A later undecodable row still replaces the earlier picture of its key.
-            FTickettypes.erase(row.key);
+            Forget(FTickettypes, row.key);
             keys.erase(row.key);
             continue;
         }
-        FTickettypes[row.key] = std::move(picture);
+        Keep(FTickettypes[row.key], std::move(picture));
         keys.insert(row.key);
     }
 }
@@ -111,7 +168,7 @@ void TSeatPictureCache::FillSpaceSoldPictures(const std::vector<TSpaceSoldPictur
                                 "vehiclespacesoldpicture " + IntToStr(row.vehiclespaceid) + " " + row.tickettypecode);
         keys[row.vehiclespaceid];  // the space is known even when its picture did not decode
         if (picture.isNull()) continue;
-        FSpaceSold[row.vehiclespaceid][row.tickettypecode] = std::move(picture);
+        Keep(FSpaceSold[row.vehiclespaceid][row.tickettypecode], std::move(picture));
         keys[row.vehiclespaceid].insert(row.tickettypecode);
     }
 }
@@ -122,13 +179,13 @@ void TSeatPictureCache::FillSeatStatusPictures(const std::vector<TPictureRow>& r
     auto& keys = FKeys->seatstatuspicturemap.emplace();
     for (const auto& row : rows) {
         QImage picture = Decode(row.picture, "BMP", "seatstatus " + row.key);
-        FSeatStatusOverlays.erase(row.key);
+        Forget(FSeatStatusOverlays, row.key);
         if (picture.isNull()) {
-            FSeatStatus.erase(row.key);
+            Forget(FSeatStatus, row.key);
             keys.erase(row.key);
             continue;
         }
-        FSeatStatus[row.key] = std::move(picture);
+        Keep(FSeatStatus[row.key], std::move(picture));
         keys.insert(row.key);
     }
 }
@@ -168,7 +225,11 @@ const QImage* TSeatPictureCache::Overlay(const TSeatPicture& picture)
     if (const QImage* ready = Find(FSeatStatusOverlays, picture.code)) return ready;
     const QImage* plain = Picture(picture);
     if (!plain) return nullptr;
-    return &(FSeatStatusOverlays[picture.code] = Transparent(*plain));
+    // An overlay is a second copy of its picture: it counts against the budget too.
+    if (FDecodedBytes + std::int64_t(plain->width()) * plain->height() * 4 > kPictureBudget) return nullptr;
+    QImage& slot = FSeatStatusOverlays[picture.code];
+    Keep(slot, Transparent(*plain));
+    return &slot;
 }
 
 const QImage* TSeatPictureCache::Checkmark()

@@ -3,8 +3,10 @@
 // once: vehicle spaces with their pictures, the sold pictures of ticket types, the sold pictures
 // of vehicle spaces per ticket type, and the seat-state overlays. Pictures arrive as hexadecimal
 // text (JPEG, seat states as Windows bitmaps); one that does not decode is logged and left out,
-// so its cell simply has no picture. The model side (TSeatPlanCaches) holds the keys of what
-// decoded.
+// so its cell simply has no picture. The caches hold at most kPictureBudget bytes of decoded
+// pixels, and a picture larger than any seat cell (its header tells before it is decoded) is
+// refused: both are logged and draw as missing. The model side (TSeatPlanCaches) holds the keys
+// of what decoded.
 #include <QImage>
 #include <cstdint>
 #include <map>
@@ -41,6 +43,9 @@ struct TSpaceSoldPictureRow {
 
 class TSeatPictureCache {
 public:
+    // Decoded pixels every real seat plan fits in many times over.
+    static constexpr std::int64_t kPictureBudget = std::int64_t(64) * 1024 * 1024;
+
     static TSeatPictureCache& Instance();
 
     // The keys the seat plan models choose from; the same object for the whole run.
@@ -68,13 +73,18 @@ public:
     // Forgets every cache (the next seat plan loads them again).
     void Clear();
 
+    // Bytes of decoded pixels the caches hold now.
+    std::int64_t DecodedBytes() const { return FDecodedBytes; }
+
     // One picture of the server: hexadecimal text of a JPEG or BMP file (`format`). Text that
-    // is not hexadecimal, or bytes that are no picture, give a null image and a log line naming
-    // `what`.
-    static QImage Decode(const std::string& hex, const char* format, const std::string& what);
+    // is not hexadecimal, bytes that are no picture, or a picture larger than a seat cell could
+    // show or than the budget leaves give a null image and a log line naming `what`.
+    QImage Decode(const std::string& hex, const char* format, const std::string& what) const;
 
 private:
     TSeatPictureCache();
+    void Keep(QImage& slot, QImage picture);
+    void Forget(std::map<std::string, QImage>& map, const std::string& key);
     static QImage Transparent(const QImage& image);
     const QImage* Checkmark();
 
@@ -85,6 +95,7 @@ private:
     std::map<std::string, QImage> FSeatStatus;
     std::map<std::string, QImage> FSeatStatusOverlays;
     QImage FCheckmark;
+    std::int64_t FDecodedBytes = 0;
 };
 
 } // namespace kiosk
