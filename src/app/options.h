@@ -11,11 +11,12 @@ struct KioskOptions {
     bool quitAfterScreenshot = false;
     bool help = false;
     bool version = false;
+    bool check = false;      // the technician's self-test instead of the kiosk
     std::string error;       // a malformed command line
 };
 
 // --home DIR (or $KIOSK_HOME; default the executable's folder), --screenshot FILE, --quit,
-// --help, --version. Unknown options are kept for Qt.
+// --check, --help, --version. Unknown options are kept for Qt.
 KioskOptions ParseKioskOptions(int argc, char** argv);
 const char* KioskUsage();
 

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <netdb.h>
 #include <unistd.h>
+#include <utility>
 
 namespace kiosk {
 
@@ -99,7 +100,7 @@ bool SetSystemClock(const DateTime& local)
     return custom ? custom(local) : SetRealClock(local);
 }
 
-void SetClockSetter(ClockSetter setter) { CustomClockSetter() = std::move(setter); }
+ClockSetter SetClockSetter(ClockSetter setter) { return std::exchange(CustomClockSetter(), std::move(setter)); }
 
 LocalHost FindLocalHost()
 {

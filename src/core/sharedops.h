@@ -26,7 +26,8 @@ std::string ClockText(const DateTime& now);
 // ignored. Answers whether the clock was set.
 using ClockSetter = std::function<bool(const DateTime& local)>;
 bool SetSystemClock(const DateTime& local);
-void SetClockSetter(ClockSetter setter);  // empty restores the real one
+// Empty restores the real one; answers the setter it replaces (empty for the real one).
+ClockSetter SetClockSetter(ClockSetter setter);
 
 // The kiosk's own host name and IPv4 address; replaceable in tests. A name that does not
 // resolve gives an empty address.
