@@ -10,7 +10,7 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 [ "${1:-}" = "--no-deps" ] || "$top/scripts/install-deps.sh"
 build="${KIOSK_PACKAGE_BUILD:-$top/build-package}"
 # ccache keys on paths relative to the checkout, so every clone shares the compiled objects.
-export CCACHE_BASEDIR="$top"
+export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
       -DKIOSK_BUILD_TESTS=OFF -DKIOSK_BUILD_BENCH=OFF > "$build.cmake.log" 2>&1 ||
   { cat "$build.cmake.log" >&2; exit 1; }

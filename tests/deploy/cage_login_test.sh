@@ -37,15 +37,19 @@ stationd --port 0 --db "$work/station.db" --fresh > "$work/stationd.log" 2>&1 &
 server_pid=$!
 port=""
 for _ in $(seq 100); do
-  port=$(sed -n '1s|.*http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$work/stationd.log")
+  port=$(sed -n 's|.*listening on http://127.0.0.1:\([0-9]*\)/.*|\1|p' "$work/stationd.log")
   [ -n "$port" ] && break
   sleep 0.1
 done
 [ -n "$port" ] || fail "stationd did not start: $(cat "$work/stationd.log")"
 
+# The packaged App.ini pointed at the server, and the card reader simulator of kiosk-demo with a
+# spool folder, so the reader opens (a reader that does not open stops the start with a box).
 cp /var/lib/kiosk/App.ini "$work/App.ini.packaged"
-sed -e "s/^ip=.*/ip=127.0.0.1/" -e "s/^port=.*/port=$port/" "$work/App.ini.packaged" > "$work/App.ini"
+sed -e "s/^ip=.*/ip=127.0.0.1/" -e "s/^port=.*/port=$port/" \
+    -e "s|^library=.*|library=/usr/lib/kiosk-demo/libtermb.so|" "$work/App.ini.packaged" > "$work/App.ini"
 install -o kiosk -g kiosk -m 600 "$work/App.ini" /var/lib/kiosk/App.ini
+install -d -o kiosk -g kiosk -m 700 /var/lib/kiosk/idcard-spool
 
 # The unit's command and environment; the screen is kept by the kiosk itself as well.
 exec_start=$(sed -n 's/^ExecStart=//p' "$unit")
@@ -70,7 +74,7 @@ socket=$(cd "$work/run" && ls wayland-* | grep -v lock | head -1)
 setpriv --reuid=kiosk --regid=kiosk --init-groups -- env XDG_RUNTIME_DIR="$work/run" WAYLAND_DISPLAY="$socket" \
   grim "$output" || fail "grim failed"
 kill -0 "$cage_pid" 2> /dev/null || fail "the kiosk ended before the capture: $(cat "$work/cage.log")"
-grep -q "system/login" "$work/stationd.log" || fail "the kiosk made no staff login: $(cat "$work/stationd.log")"
+grep -q "system/login.action.*flag=1" "$work/stationd.log" || fail "the kiosk made no staff login: $(cat "$work/stationd.log")"
 
 # Kept for a look: the capture and the kiosk's own picture of its window.
 mkdir -p "$build/deploy-screens"
