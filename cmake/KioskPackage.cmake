@@ -42,14 +42,15 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 
 set(CPACK_DEBIAN_KIOSK_PACKAGE_NAME kiosk)
+# CPack indents every line after the first; "." separates paragraphs.
 set(CPACK_COMPONENT_KIOSK_DESCRIPTION "self-service ticket check and settlement kiosk of a bus station
- The kiosk of a long-distance bus station: drivers log in with their plate and ID
- number or their ID card, passengers' tickets are checked against the station's
- application server as they are scanned, and the departure settlement slip is
- printed from the server's print template.
- .
- Runs full screen under the Wayland kiosk compositor cage on tty1 as the user
- kiosk (kiosk.service); the application folder is /var/lib/kiosk.")
+The kiosk of a long-distance bus station: drivers log in with their plate
+and ID number or their ID card, passengers' tickets are checked against the
+station's application server as they are scanned, and the departure
+settlement slip is printed from the server's print template.
+.
+Runs full screen under the Wayland kiosk compositor cage on tty1 as the
+user kiosk (kiosk.service); the application folder is /var/lib/kiosk.")
 # cage cannot start without Xwayland; Qt draws on Wayland through qt6-wayland; the screens
 # and slips need the CJK fonts; the slips go through CUPS; the user and the folder come from
 # systemd-sysusers and systemd-tmpfiles.
@@ -59,9 +60,9 @@ set(CPACK_DEBIAN_KIOSK_PACKAGE_CONTROL_EXTRA "${kiosk_debian}/postinst;${kiosk_d
 set(CPACK_DEBIAN_DEMO_PACKAGE_NAME kiosk-demo)
 set(CPACK_DEBIAN_DEMO_PACKAGE_SECTION misc)
 set(CPACK_COMPONENT_DEMO_DESCRIPTION "demo station server and ID card reader simulator for the kiosk
- stationd, a station application server with demo data on SQLite, answers the
- kiosk's requests the way a station's server does; libtermb.so simulates the ID
- card reader's SDK (lay-card lays a card on it). For trials and demonstrations of
- the kiosk, not for a station's kiosk PC.")
+stationd, a station application server with demo data on SQLite, answers
+the kiosk's requests the way a station's server does; libtermb.so simulates
+the ID card reader's SDK (lay-card lays a card on it). For trials and
+demonstrations of the kiosk, not for a station's kiosk PC.")
 
 include(CPack)

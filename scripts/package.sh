@@ -24,7 +24,7 @@ for deb in "$build"/kiosk_*.deb "$build"/kiosk-demo_*.deb; do
   echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, $(dpkg-deb -f "$deb" Installed-Size) KiB installed"
   echo "  Depends: $(dpkg-deb -f "$deb" Depends)"
   # lintian's exit status is non-zero for errors only (--fail-on error).
-  report=$(lintian --fail-on error --no-tag-display-limit "$deb" 2>&1) || status=1
+  report=$(lintian --fail-on error --tag-display-limit 0 "$deb" 2>&1) || status=1
   [ -z "$report" ] && echo "  lintian: clean" || sed 's/^/  lintian: /' <<< "$report"
 done
 [ "$status" -eq 0 ] || echo "lintian reports errors" >&2

@@ -207,6 +207,10 @@ private:
 
     Outcome StaffLogin()
     {
+        // The login writes empty [userinfo] entries into App.ini when it finds no user name;
+        // the check reports that case with the login's own text and leaves the file alone.
+        if (!std::filesystem::exists(iniName_)) return {false, "找不到系统配置文件！App.ini"};
+        if (TIniFile(iniName_).ReadString("userinfo", "username", "").empty()) return {false, "请输入用户名！"};
         auto login = QueryService<ILogin>();
         if (!login) return {false, "找不到登陆模块！"};
         login->Login();

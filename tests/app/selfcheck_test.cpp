@@ -139,9 +139,12 @@ TEST_P(SelfCheckFailure, failsItsOwnLineWithTheFailuresText)
     EXPECT_FALSE(failed.ok) << Report(results);
     EXPECT_NE(failed.text.find(GetParam().text), std::string::npos) << Report(results);
     EXPECT_EQ(CheckLine(failed), failed.item + ": " + failed.text);
-    if (GetParam().alone)
-        for (const auto& r : results)
-            if (r.item != GetParam().item) EXPECT_TRUE(r.ok) << Report(results);
+    if (!GetParam().alone) return;
+    for (const auto& r : results) {
+        if (r.item != GetParam().item) {
+            EXPECT_TRUE(r.ok) << Report(results);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -152,6 +155,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "连接服务器失败：", false},
         FailingCase{"wrongPassword", [](SelfCheckFailure& t) { t.WriteAppIni({{"password", "wrong"}}); }, "员工登录",
                     "密码", false},
+        FailingCase{"noUserName", [](SelfCheckFailure& t) { t.WriteAppIni({{"username", ""}}); }, "员工登录",
+                    "请输入用户名！", false},
         FailingCase{"noPrinter",
                     [](SelfCheckFailure& t) {
                         t.printers.printers.clear();
@@ -218,7 +223,9 @@ TEST_F(SelfCheck, kioskCheckPrintsOneLineEachWithoutAWindow)
         const bool ok = line.rfind(kItems[i] + ": OK", 0) == 0;
         all = all && ok;
         // The printers are this machine's: a machine without any has the PDF stand-in.
-        if (kItems[i] != "打印机" && kItems[i] != "结算单打印机") EXPECT_TRUE(ok) << out;
+        if (kItems[i] != "打印机" && kItems[i] != "结算单打印机") {
+            EXPECT_TRUE(ok) << out;
+        }
     }
     EXPECT_EQ(status, all ? 0 : 1) << out;
 
@@ -226,6 +233,7 @@ TEST_F(SelfCheck, kioskCheckPrintsOneLineEachWithoutAWindow)
     const auto [failed, report] = RunKioskCheck(empty.str());
     EXPECT_EQ(failed, 1) << report;
     EXPECT_EQ(Lines(report).front(), "配置文件: 找不到系统配置文件！App.ini") << report;
+    EXPECT_FALSE(std::filesystem::exists(empty / "App.ini")) << "the check wrote a configuration";
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 # kiosk runs (as root and as kiosk). Needs root; elsewhere skipped (exit 77).
 #   apt_install_test.sh PACKAGE_DIR
 set -euo pipefail
-packages=$1
+packages=$(cd "$1" && pwd)
 if [ "$(id -u)" -ne 0 ]; then echo "skipped: installing a package needs root"; exit 77; fi
 shopt -s nullglob
 debs=("$packages"/kiosk_*.deb "$packages"/kiosk-demo_*.deb)

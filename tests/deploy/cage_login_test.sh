@@ -24,10 +24,15 @@ command -v stationd > /dev/null || skip "stationd (kiosk-demo) is not installed"
 work=$(mktemp -d)
 chmod 755 "$work"
 server_pid="" cage_pid=""
+# cage starts an Xwayland display as kiosk; killed, it leaves its socket and lock behind.
+x_before=$(ls -d /tmp/.X11-unix /tmp/.X11-unix/X* /tmp/.X*-lock 2> /dev/null || true)
 cleanup() {
   [ -z "$cage_pid" ] || kill "$cage_pid" 2> /dev/null || true
   [ -z "$server_pid" ] || kill "$server_pid" 2> /dev/null || true
   wait 2> /dev/null || true
+  for left in $(ls -d /tmp/.X11-unix/X* /tmp/.X*-lock /tmp/.X11-unix 2> /dev/null); do
+    grep -qxF "$left" <<< "$x_before" || rm -rf "$left"
+  done
   [ ! -f "$work/App.ini.packaged" ] || install -o kiosk -g kiosk -m 600 "$work/App.ini.packaged" /var/lib/kiosk/App.ini
   rm -rf "$work"
 }
