@@ -11,9 +11,10 @@ top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="${KIOSK_PACKAGE_BUILD:-$top/build-package}"
 # ccache keys on paths relative to the checkout, so every clone shares the compiled objects.
 export CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=1
+mkdir -p "$build"
 cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-      -DKIOSK_BUILD_TESTS=OFF -DKIOSK_BUILD_BENCH=OFF > "$build.cmake.log" 2>&1 ||
-  { cat "$build.cmake.log" >&2; exit 1; }
+      -DKIOSK_BUILD_TESTS=OFF -DKIOSK_BUILD_BENCH=OFF > "$build/configure.log" 2>&1 ||
+  { cat "$build/configure.log" >&2; exit 1; }
 cmake --build "$build" --parallel "$(nproc)"
 rm -f "$build"/*.deb
 (cd "$build" && cpack -G DEB > cpack.log 2>&1) || { cat "$build/cpack.log" >&2; exit 1; }
