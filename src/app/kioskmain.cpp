@@ -9,6 +9,7 @@
 
 #include "app/kioskapplication.h"
 #include "app/options.h"
+#include "app/selfcheck.h"
 #include "app/startupretry.h"
 #include "app/systemdnotify.h"
 #include "app/unitservices.h"
@@ -126,6 +127,7 @@ int KioskMain(int argc, char** argv, const AfterShow& afterShow)
     }
     // The ID card SDK (and its simulator) find the application folder here.
     setenv("KIOSK_HOME", options.home.c_str(), 1);
+    if (options.check) return SelfCheckMain(options.home, argc, argv);
     RegisterUnitServices(options.home);
 
     int exitCode = 0;

@@ -12,11 +12,12 @@ struct KioskOptions {
     bool unattended = false;  // as App.ini [kiosk] unattended=1, whatever the file says
     bool help = false;
     bool version = false;
+    bool check = false;      // the technician's self-test instead of the kiosk
     std::string error;       // a malformed command line
 };
 
 // --home DIR (or $KIOSK_HOME; default the executable's folder), --screenshot FILE, --quit,
-// --unattended, --help, --version. Unknown options are kept for Qt.
+// --unattended, --check, --help, --version. Unknown options are kept for Qt.
 KioskOptions ParseKioskOptions(int argc, char** argv);
 const char* KioskUsage();
 

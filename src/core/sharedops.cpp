@@ -8,6 +8,7 @@
 #include <net/if.h>
 #include <netdb.h>
 #include <unistd.h>
+#include <utility>
 
 #include <cmath>
 #include <cstdlib>
@@ -164,7 +165,7 @@ bool SetSystemClock(const DateTime& local)
     return custom ? custom(local) : SetRealClock(local);
 }
 
-void SetClockSetter(ClockSetter setter) { CustomClockSetter() = std::move(setter); }
+ClockSetter SetClockSetter(ClockSetter setter) { return std::exchange(CustomClockSetter(), std::move(setter)); }
 
 LocalHost FindLocalHost()
 {

@@ -29,7 +29,8 @@ std::string ClockText(const DateTime& now);
 // a refusal leaves its reason in errno.
 using ClockSetter = std::function<bool(const DateTime& local)>;
 bool SetSystemClock(const DateTime& local);
-void SetClockSetter(ClockSetter setter);  // empty restores the real one
+// Empty restores the real one; answers the setter it replaces (empty for the real one).
+ClockSetter SetClockSetter(ClockSetter setter);
 
 // The kiosk's own host name and IPv4 address as the station's network sees it; replaceable in
 // tests. The address is the first one of the machine's name that is not a loopback address;

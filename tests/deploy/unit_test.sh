@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # deploy/kiosk.service checked by systemd-analyze verify against a real installation: the
-# project is installed into a temporary prefix, the unit's /usr/local paths are pointed there,
+# project is installed into a temporary prefix, the unit's /usr/bin/kiosk is pointed there,
 # and verify must pass without a word. verify checks the compositor that ExecStart starts, so
 # the program the compositor runs is checked here as well.
 #   unit_test.sh BUILD_DIR SOURCE_DIR
@@ -13,7 +13,7 @@ prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" > /dev/null
 
 unit="$work/kiosk.service"
-sed "s|/usr/local/|$prefix/|g" "$source/deploy/kiosk.service" > "$unit"
+sed "s|/usr/bin/kiosk|$prefix/bin/kiosk|g" "$source/deploy/kiosk.service" > "$unit"
 report=$(cd "$work" && systemd-analyze verify "$unit" 2>&1) || { echo "$report" >&2; exit 1; }
 [ -z "$report" ] || { echo "systemd-analyze verify: $report" >&2; exit 1; }
 
