@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -41,6 +42,17 @@ int RunCommand(const std::string& command, const fs::path& log)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The machine's date as "yyyy-mm-dd".
+std::string MachineDay()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
 class StationRoad : public testing::TestWithParam<RoadCase> {};
 
 TEST_P(StationRoad, wholeRoadWithSessionsOn)
@@ -55,6 +67,8 @@ TEST_P(StationRoad, wholeRoadWithSessionsOn)
         if (ca.caFile.empty()) GTEST_SKIP() << "the openssl command is not installed";
         options.extra = {"--tls-cert", ca.certFile, "--tls-key", ca.keyFile};
     }
+    // The server's day is the machine's: the kiosk may not set its clock from the server here.
+    options.extra.insert(options.extra.end(), {"--today", MachineDay()});
     stationd::test::Stationd station(options);
     station.SetCaFile(ca.caFile);
     ASSERT_EQ(station.Scheme(), c.serving == Serving::Https ? "https" : "http");
@@ -66,8 +80,8 @@ TEST_P(StationRoad, wholeRoadWithSessionsOn)
     home.Write("App.ini", ini);
 
     const fs::path out = home.path() / "road-output.txt";
-    // The kiosk sets the clock from the server's demo day where it may: as root the player runs
-    // without CAP_SYS_TIME, so the test machine keeps its own date.
+    // The kiosk sets the clock from the server where it may: as root the player runs without
+    // CAP_SYS_TIME, so a test never sets the machine's clock.
     const std::string noClock = geteuid() == 0 ? "setpriv --bounding-set -sys_time -- " : "";
     const int code = RunCommand("QT_QPA_PLATFORM=offscreen " + noClock + "'" + BinDir() + "/kiosk-road' --home '" + home.str() +
                              "' --road-out '" + (home.path() / "road").string() + "'",
