@@ -179,13 +179,14 @@ void SeatPlan(World& w)
     view.setDefaultcellwidth(95);
     view.setDefaultcellheight(100);
     view.setDefaultcolcount(11);
-    view.setSelectSeatStatus(help.selectSeatStatus);
-    view.setSeatsStatus(help.seatsStatus);
-    view.setSeatsTickettype(help.seatsTickettype);
-    view.setSeatsticketno(help.seatticketno);
-    view.setSeatsreachstationname(help.seatStation);
-    view.setSeatscolor(help.seatscolor);
+    // Handing the states over loads the seat pictures, whose queries fail like any other.
     try {
+        view.setSelectSeatStatus(help.selectSeatStatus);
+        view.setSeatsStatus(help.seatsStatus);
+        view.setSeatsTickettype(help.seatsTickettype);
+        view.setSeatsticketno(help.seatticketno);
+        view.setSeatsreachstationname(help.seatStation);
+        view.setSeatscolor(help.seatscolor);
         view.setBrandModelid(1);
     } catch (const kiosk::Exception&) {
     }
