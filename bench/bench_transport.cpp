@@ -8,7 +8,6 @@
 #include <curl/curl.h>
 #include <httplib.h>
 
-#include <iconv.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,6 +18,7 @@
 
 #include "data/tablejson_p.h"
 #include "data/tjsonclientdataset.h"
+#include "support/encodetext.h"
 #include "support/testca.h"
 #include "ticketanswer.h"
 
@@ -28,23 +28,10 @@ using namespace kiosk;
 
 const char* const kExecuteAnswer = R"({"flag":1,"msg":"","scheduleplanid":7001,"reportid":"5001"})";
 
-std::string ToGbk(const std::string& text)
-{
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string in = text, out(text.size() * 2, '\0');
-    char* from = in.data();
-    char* to = out.data();
-    std::size_t fromLeft = in.size(), toLeft = out.size();
-    iconv(cd, &from, &fromLeft, &to, &toLeft);
-    iconv_close(cd);
-    out.resize(out.size() - toLeft);
-    return out;
-}
-
 class FixedServer {
 public:
     explicit FixedServer(std::unique_ptr<httplib::Server> server)
-        : rows_(bench::TicketListAnswer(1000)), gbkRows_(ToGbk(rows_)), server_(std::move(server))
+        : rows_(bench::TicketListAnswer(1000)), gbkRows_(kiosk::test::EncodeText(rows_, "GBK")), server_(std::move(server))
     {
         server_->set_tcp_nodelay(true);
         server_->set_keep_alive_max_count(1000000);

@@ -3,7 +3,6 @@
 // lenient JSON reader takes, and HTTPS with the station's own certificate authority.
 #include <gtest/gtest.h>
 
-#include <iconv.h>
 
 #include <functional>
 #include <mutex>
@@ -13,6 +12,7 @@
 #include "data/tjsonclientdataset.h"
 #include "data/tjsonconnection.h"
 #include "stationstub.h"
+#include "support/encodetext.h"
 #include "support/tempfolder.h"
 #include "support/testca.h"
 
@@ -29,20 +29,6 @@ std::string ErrorOf(const std::function<void()>& f)
         return e.what();
     }
     return "no error";
-}
-
-// UTF-8 text in another charset, for the answers of the stub.
-std::string Encode(const std::string& text, const char* charset)
-{
-    iconv_t cd = iconv_open(charset, "UTF-8");
-    std::string in = text, out(text.size() * 4 + 16, '\0');
-    char* from = in.data();
-    char* to = out.data();
-    std::size_t fromLeft = in.size(), toLeft = out.size();
-    iconv(cd, &from, &fromLeft, &to, &toLeft);
-    iconv_close(cd);
-    out.resize(out.size() - toLeft);
-    return out;
 }
 
 // An execute with the outputs "flag" and "msg", as the screens make them.
@@ -125,7 +111,7 @@ TEST_P(AnswerCharsets, areDecodedByTheDeclaredCharset)
 {
     const CharsetCase& c = GetParam();
     const std::string text = R"({"flag":1,"msg":"检票成功！粤A12345 张建国，20元"})";
-    std::string body = c.charset ? Encode(text, c.charset) : text;
+    std::string body = c.charset ? kiosk::test::EncodeText(text, c.charset) : text;
     if (c.bom) body.insert(0, "\xEF\xBB\xBF");
     server.On("/KtBusWeb/x.action", [&](const httplib::Request&, httplib::Response& res) {
         res.set_content(body, c.contentType);
@@ -148,12 +134,12 @@ TEST_F(StationHttp, gbkErrorPageDetailAndBadBytesAreReadableAndAnUnknownCharsetI
 {
     server.On("/KtBusWeb/fail.action", [](const httplib::Request&, httplib::Response& res) {
         res.status = 401;
-        res.set_content(Encode("<html><body><pre>用户未登录</pre></body></html>", "GBK"), "text/html;charset=GBK");
+        res.set_content(kiosk::test::EncodeText("<html><body><pre>用户未登录</pre></body></html>", "GBK"), "text/html;charset=GBK");
     });
     EXPECT_EQ(ErrorOf([&] { Command(jcon, "fail").Msg(); }), "服务器返回出错：httpStatus:401 Unauthorized\r用户未登录");
 
     server.On("/KtBusWeb/bad.action", [](const httplib::Request&, httplib::Response& res) {
-        res.set_content(Encode(R"({"flag":0,"msg":"票号)", "GBK") + "\x81\x20" + R"("})", "application/json;charset=GBK");
+        res.set_content(kiosk::test::EncodeText(R"({"flag":0,"msg":"票号)", "GBK") + "\x81\x20" + R"("})", "application/json;charset=GBK");
     });
     EXPECT_EQ(Command(jcon, "bad").Msg(), "票号\xEF\xBF\xBD ");
 

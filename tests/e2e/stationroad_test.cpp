@@ -9,7 +9,6 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,6 +16,7 @@
 #include <unistd.h>
 
 #include "e2e/checkdesk.h"
+#include "platform/datetime.h"
 #include "support/stationd_fixture.h"
 #include "support/tempfolder.h"
 #include "support/testca.h"
@@ -42,17 +42,6 @@ int RunCommand(const std::string& command, const fs::path& log)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The machine's date as "yyyy-mm-dd".
-std::string MachineDay()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
-
 class StationRoad : public testing::TestWithParam<RoadCase> {};
 
 TEST_P(StationRoad, wholeRoadWithSessionsOn)
@@ -68,7 +57,7 @@ TEST_P(StationRoad, wholeRoadWithSessionsOn)
         options.extra = {"--tls-cert", ca.certFile, "--tls-key", ca.keyFile};
     }
     // The server's day is the machine's: the kiosk may not set its clock from the server here.
-    options.extra.insert(options.extra.end(), {"--today", MachineDay()});
+    options.extra.insert(options.extra.end(), {"--today", kiosk::DateTime::Today().DateText()});
     stationd::test::Stationd station(options);
     station.SetCaFile(ca.caFile);
     ASSERT_EQ(station.Scheme(), c.serving == Serving::Https ? "https" : "http");
